@@ -1,0 +1,50 @@
+# ui_add_library(<name> DIRS <dir>... [LIBS <lib>...])
+# One static library per source folder. Sources are the .cpp files of the listed
+# folders (relative to the calling CMakeLists), so adding a file needs no edit here.
+function(ui_add_library name)
+    cmake_parse_arguments(ARG "" "" "DIRS;LIBS" ${ARGN})
+    set(sources)
+    foreach(dir IN LISTS ARG_DIRS)
+        file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+        list(APPEND sources ${found})
+    endforeach()
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    else()
+        # A folder whose code has not been written yet still offers its target.
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE ${ARG_LIBS})
+    endif()
+endfunction()
+
+# ui_add_test(<name> SOURCES <file>... LIBS <lib>... [LABELS <label>...])
+# One GoogleTest executable; each test case becomes its own CTest entry.
+function(ui_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    set(props)
+    if(ARG_LABELS)
+        set(props PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} ${props})
+endfunction()
+
+# ui_add_test_dir(<name> LIBS <lib>...)
+# All *_test.cpp files of the calling folder form one test executable; files named
+# *_x11_test.cpp form a second one labelled x11 (they need an X server).
+function(ui_add_test_dir name)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+    file(GLOB x11 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x11_test.cpp)
+    set(plain ${all})
+    if(x11)
+        list(REMOVE_ITEM plain ${x11})
+        ui_add_test(${name}_x11_tests SOURCES ${x11} LIBS ${ARG_LIBS} LABELS x11)
+    endif()
+    if(plain)
+        ui_add_test(${name}_tests SOURCES ${plain} LIBS ${ARG_LIBS})
+    endif()
+endfunction()
