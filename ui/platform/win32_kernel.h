@@ -2,3 +2,10 @@
 #pragma once
 
 #include "ui/platform/win32_base.h"
+
+// ---- time and thread identity ----
+DWORD WINAPI GetTickCount();
+ULONGLONG WINAPI GetTickCount64();
+void WINAPI Sleep(DWORD dwMilliseconds);
+DWORD WINAPI GetCurrentThreadId();
+DWORD WINAPI GetCurrentProcessId();
