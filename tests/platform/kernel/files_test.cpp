@@ -17,7 +17,8 @@ TEST_F(Paths, WindowsPathsMapToTheHost) {
         std::string host;
     } cases[] = {
         {L"C:\\Program Files (x86)\\velmio\\Quorvel\\", driveC() + "/Program Files (x86)/velmio/Quorvel"},
-        {L"c:/program files (x86)/Velmio", driveC() + "/Program Files (x86)/Velmio"}, // existing part takes the disk's case
+        {L"c:/program files (x86)/Velmio",
+         driveC() + "/Program Files (x86)/Velmio"}, // existing part takes the disk's case
         {L"C:\\", driveC()},
         {L"C:", driveC()},
         {L"Z:\\usr\\bin", "/usr/bin"},
@@ -30,7 +31,8 @@ TEST_F(Paths, WindowsPathsMapToTheHost) {
         {L".", "."},
         {L"name. . ", "name"}, // Windows drops trailing dots and blanks
     };
-    for (const auto& c : cases) EXPECT_EQ(uiplatform::HostPathFromWindows(c.windows), c.host) << c.windows;
+    for (const auto& c : cases)
+        EXPECT_EQ(uiplatform::HostPathFromWindows(c.windows), c.host) << c.windows;
 
     SetLastError(0);
     EXPECT_EQ(uiplatform::HostPathFromWindows(L"C:\\bad|name"), "");
@@ -92,7 +94,8 @@ TEST_F(Paths, CurrentDirectoryRoundTrips) {
 
 TEST_F(Files, CreateReadWriteAndDispositions) {
     const wchar_t* path = L"C:\\data.bin";
-    HANDLE h = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), 0u);
     DWORD written = 0;
@@ -164,7 +167,8 @@ TEST_F(Files, OpenFailuresGiveWindowsErrors) {
     };
     for (const auto& c : cases) {
         SetLastError(0);
-        EXPECT_EQ(CreateFileW(c.path, c.access, 0, nullptr, c.disposition, c.flags, nullptr), INVALID_HANDLE_VALUE)
+        EXPECT_EQ(CreateFileW(c.path, c.access, 0, nullptr, c.disposition, c.flags, nullptr),
+                  INVALID_HANDLE_VALUE)
             << c.path;
         EXPECT_EQ(GetLastError(), c.error) << c.path;
     }
@@ -206,6 +210,9 @@ TEST_F(Files, AttributesDirectoriesAndDeletion) {
 
     EXPECT_FALSE(DeleteFileW(L"C:\\velmio"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(DeleteFileW(L"C:\\velmio\\f.txt")); // read-only
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    chmod((driveC() + "/velmio/f.txt").c_str(), 0644);
     EXPECT_TRUE(DeleteFileW(L"C:\\velmio\\f.txt"));
     EXPECT_FALSE(DeleteFileW(L"C:\\velmio\\f.txt"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));

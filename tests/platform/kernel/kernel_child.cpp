@@ -17,7 +17,8 @@ int report(const char* path, const std::string& line) {
     fputs(line.c_str(), f);
     fclose(f);
     rename(temp.c_str(), path);
-    for (;;) pause();
+    for (;;)
+        pause();
 }
 } // namespace
 

@@ -16,7 +16,9 @@
 
 namespace kerneltest {
 
-inline int removeEntry(const char* path, const struct stat*, int, FTW*) { return ::remove(path); }
+inline int removeEntry(const char* path, const struct stat*, int, FTW*) {
+    return ::remove(path);
+}
 
 class KernelTest : public ::testing::Test {
 protected:

@@ -10,7 +10,9 @@ namespace {
 class Resources : public KernelTest {};
 class Modules : public KernelTest {};
 
-INT_PTR WINAPI layerFunction() { return 1234; }
+INT_PTR WINAPI layerFunction() {
+    return 1234;
+}
 
 TEST_F(Resources, EmbeddedFileReadsBackThroughTheResourceCalls) {
     const std::string expected = readText(EMBEDDED_FIXTURE);
@@ -19,7 +21,8 @@ TEST_F(Resources, EmbeddedFileReadsBackThroughTheResourceCalls) {
     ASSERT_NE(self, nullptr);
     // The type is a string in any case; the id a number, also as "#130".
     for (const wchar_t* type : {L"ZIPRES", L"zipres"}) {
-        for (const wchar_t* name : {static_cast<const wchar_t*>(MAKEINTRESOURCEW(130)), static_cast<const wchar_t*>(L"#130")}) {
+        for (const wchar_t* name :
+             {static_cast<const wchar_t*>(MAKEINTRESOURCEW(130)), static_cast<const wchar_t*>(L"#130")}) {
             for (HMODULE module : {self, static_cast<HMODULE>(nullptr)}) {
                 HRSRC info = FindResourceW(module, name, type);
                 ASSERT_NE(info, nullptr);

@@ -34,7 +34,8 @@ protected:
         std::string out;
         char buf[4096];
         DWORD n = 0;
-        while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr)) out.append(buf, n);
+        while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr))
+            out.append(buf, n);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
         return out;
     }
@@ -90,7 +91,8 @@ TEST_F(Processes, StartFailuresGiveWindowsErrors) {
         HANDLE r, w;
         PROCESS_INFORMATION pi{};
         SetLastError(0);
-        EXPECT_FALSE(start(c.commandLine, r, w, pi, c.directory)) << std::string(c.commandLine.begin(), c.commandLine.end());
+        EXPECT_FALSE(start(c.commandLine, r, w, pi, c.directory))
+            << std::string(c.commandLine.begin(), c.commandLine.end());
         EXPECT_EQ(GetLastError(), c.error) << std::string(c.commandLine.begin(), c.commandLine.end());
         CloseHandle(r);
         CloseHandle(w);
@@ -135,7 +137,8 @@ TEST_F(Processes, LongRunningChildIsTerminatedAndReaped) {
 
     // Reaped: no zombie is left behind.
     std::string proc = "/proc/" + std::to_string(pi.dwProcessId);
-    for (int i = 0; i < 500 && exists(proc); ++i) usleep(10000);
+    for (int i = 0; i < 500 && exists(proc); ++i)
+        usleep(10000);
     EXPECT_FALSE(exists(proc));
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
@@ -234,7 +237,8 @@ TEST_F(Processes, OnlyInheritableHandlesReachTheChild) {
 
 bool startChild(const wchar_t* mode, const std::string& ready, PROCESS_INFORMATION& pi) {
     std::wstring child = uiplatform::WindowsPathFromHost(KERNEL_CHILD);
-    std::wstring line = L"\"" + child + L"\" " + mode + L" kernel-test-instance " + std::wstring(ready.begin(), ready.end());
+    std::wstring line =
+        L"\"" + child + L"\" " + mode + L" kernel-test-instance " + std::wstring(ready.begin(), ready.end());
     STARTUPINFOW si{};
     si.cb = sizeof si;
     return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);

@@ -22,11 +22,13 @@ protected:
 TEST_F(Profile, UpdatesKeepEverythingElse) {
     ASSERT_EQ(mkdir((driveC() + "/velmio").c_str(), 0755), 0);
     ASSERT_EQ(mkdir((driveC() + "/velmio/Quorvel").c_str(), 0755), 0);
-    writeText(host(), "; settings\n[General]\nTheme=dark\n\n[language]\nlanguagetype = 0\nOther=\"quoted value\"\n\n[Tail]\nx=1\n");
+    writeText(host(), "; settings\n[General]\nTheme=dark\n\n[language]\nlanguagetype = 0\nOther=\"quoted "
+                      "value\"\n\n[Tail]\nx=1\n");
 
     ASSERT_TRUE(WritePrivateProfileStringW(L"Language", L"LanguageType", L"1", file));
     EXPECT_EQ(readText(host()),
-              "; settings\n[General]\nTheme=dark\n\n[language]\nlanguagetype=1\nOther=\"quoted value\"\n\n[Tail]\nx=1\n");
+              "; settings\n[General]\nTheme=dark\n\n[language]\nlanguagetype=1\nOther=\"quoted "
+              "value\"\n\n[Tail]\nx=1\n");
     EXPECT_EQ(get(L"LANGUAGE", L"LanguageType"), L"1");
     EXPECT_EQ(get(L"language", L"other"), L"quoted value"); // matching quotes are removed
 

@@ -11,8 +11,8 @@ class Registry : public KernelTest {};
 TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\velmio\\Quorvel", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\velmio\\Quorvel", 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
 
@@ -21,23 +21,27 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
     ASSERT_EQ(RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(field), sizeof field),
               ERROR_SUCCESS);
     DWORD count = 42;
-    ASSERT_EQ(RegSetValueExW(key, L"Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExW(key, L"Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count),
+        ERROR_SUCCESS);
     const BYTE blob[] = {0, 1, 2, 0xff};
     ASSERT_EQ(RegSetValueExW(key, nullptr, 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
     // Text with an odd tail after its terminator is kept byte for byte too.
     wchar_t odd[4] = {L'a', 0, L'z', 0};
-    ASSERT_EQ(RegSetValueExW(key, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(odd), sizeof odd), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(odd), sizeof odd),
+              ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Velmio\\quorvel", 0, KEY_READ, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Velmio\\quorvel", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
     DWORD type = 0, size = 0;
     ASSERT_EQ(RegQueryValueExW(key, L"path", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, sizeof field);
     wchar_t back[MAX_PATH];
     memset(back, 0xAB, sizeof back);
-    ASSERT_EQ(RegQueryValueExW(key, L"Path", nullptr, &type, reinterpret_cast<BYTE*>(back), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(key, L"Path", nullptr, &type, reinterpret_cast<BYTE*>(back), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(memcmp(back, field, sizeof field), 0);
 
     // Too small: ERROR_MORE_DATA, the size needed and the type.
@@ -50,7 +54,8 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
 
     DWORD value = 0;
     size = sizeof value;
-    ASSERT_EQ(RegQueryValueExW(key, L"COUNT", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(key, L"COUNT", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(value, 42u);
     BYTE blobBack[8];
@@ -61,12 +66,14 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
     EXPECT_EQ(memcmp(blobBack, blob, sizeof blob), 0);
     wchar_t oddBack[4];
     size = sizeof oddBack;
-    ASSERT_EQ(RegQueryValueExW(key, L"Odd", nullptr, &type, reinterpret_cast<BYTE*>(oddBack), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(key, L"Odd", nullptr, &type, reinterpret_cast<BYTE*>(oddBack), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(memcmp(oddBack, odd, sizeof odd), 0);
 
     EXPECT_EQ(RegQueryValueExW(key, L"Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
     // Opened for reading: no writes.
-    EXPECT_EQ(RegSetValueExW(key, L"x", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegSetValueExW(key, L"x", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+              ERROR_ACCESS_DENIED);
     RegCloseKey(key);
 
     // The hive is a readable text file.
@@ -87,15 +94,15 @@ TEST_F(Registry, OpenNeverCreatesAndDeleteNeedsNoSubkeys) {
 
     HKEY parent, child;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent,
-                              &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &parent, &disposition),
               ERROR_SUCCESS);
     ASSERT_EQ(RegCreateKeyExW(parent, L"B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
     HKEY again;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"software\\a\\b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &again,
-                              &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"software\\a\\b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &again, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
     RegCloseKey(again);
@@ -106,7 +113,8 @@ TEST_F(Registry, OpenNeverCreatesAndDeleteNeedsNoSubkeys) {
     EXPECT_EQ(RegDeleteKeyW(parent, L"b"), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyW(parent, L"B"), ERROR_FILE_NOT_FOUND);
     DWORD v = 1;
-    EXPECT_EQ(RegSetValueExW(child, L"v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegSetValueExW(child, L"v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4),
+              ERROR_KEY_DELETED);
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\A"), ERROR_SUCCESS);
     RegCloseKey(child);
     RegCloseKey(parent);
@@ -117,8 +125,8 @@ TEST_F(Registry, OpenNeverCreatesAndDeleteNeedsNoSubkeys) {
 
 TEST_F(Registry, ConcurrentWritersLoseNothing) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Race", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Race", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     auto writer = [](LPVOID p) -> DWORD {
         HKEY k = static_cast<HKEY>(p);
@@ -126,7 +134,8 @@ TEST_F(Registry, ConcurrentWritersLoseNothing) {
         DWORD self = GetCurrentThreadId();
         for (DWORD i = 0; i < 20; ++i) {
             swprintf(name, 32, L"t%u-%u", self, i);
-            if (RegSetValueExW(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4) != ERROR_SUCCESS) return 1;
+            if (RegSetValueExW(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4) != ERROR_SUCCESS)
+                return 1;
         }
         return 0;
     };
@@ -139,7 +148,8 @@ TEST_F(Registry, ConcurrentWritersLoseNothing) {
     RegCloseKey(key);
     std::string hive = readText(prefix_ + "/registry/HKEY_CURRENT_USER.reg");
     size_t values = 0;
-    for (size_t at = hive.find("\"t"); at != std::string::npos; at = hive.find("\"t", at + 1)) ++values;
+    for (size_t at = hive.find("\"t"); at != std::string::npos; at = hive.find("\"t", at + 1))
+        ++values;
     EXPECT_EQ(values, 40u);
 }
 

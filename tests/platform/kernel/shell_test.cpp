@@ -14,8 +14,9 @@ protected:
         KernelTest::SetUp();
         // A stand-in for the desktop's opener that records what it was given.
         opener_ = work() + "/opener";
-        writeText(opener_, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + work() + "/opened.tmp\"\nmv \"" + work() +
-                               "/opened.tmp\" \"" + work() + "/opened\"\n",
+        writeText(opener_,
+                  "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + work() + "/opened.tmp\"\nmv \"" + work() +
+                      "/opened.tmp\" \"" + work() + "/opened\"\n",
                   0755);
         uiplatform::SetShellOpener(opener_);
     }
@@ -89,7 +90,8 @@ TEST_F(Shell, UrlsDocumentsAndFoldersGoToTheOpener) {
         {L"open", L"", nullptr, SE_ERR_FNF},
         {L"open", L"C:\\Docs\\Read Me.txt", L"C:\\No Folder", SE_ERR_PNF},
     };
-    for (const auto& c : failures) EXPECT_EQ(run(c.verb, c.file, nullptr, c.dir), c.result) << c.file;
+    for (const auto& c : failures)
+        EXPECT_EQ(run(c.verb, c.file, nullptr, c.dir), c.result) << c.file;
 
     uiplatform::SetShellOpener(work() + "/no-opener-here");
     EXPECT_EQ(run(L"open", L"https://example.invalid/"), SE_ERR_NOASSOC);
@@ -98,8 +100,8 @@ TEST_F(Shell, UrlsDocumentsAndFoldersGoToTheOpener) {
 TEST_F(Shell, ProgramsStartWithParametersAndFolder) {
     // As the installer launches the installed program: quoted path with a doubled backslash.
     ASSERT_TRUE(CreateDirectoryW(L"C:\\Inst", nullptr));
-    writeText(driveC() + "/Inst/QuorvelStudio.exe",
-              "#!/bin/sh\n{ pwd; for a; do printf '[%s]\\n' \"$a\"; done; } > launched.tmp\nmv launched.tmp launched\n");
+    writeText(driveC() + "/Inst/QuorvelStudio.exe", "#!/bin/sh\n{ pwd; for a; do printf '[%s]\\n' \"$a\"; "
+                                                    "done; } > launched.tmp\nmv launched.tmp launched\n");
     EXPECT_GT(run(L"runas", L"\"C:\\Inst\\\\QuorvelStudio.exe\"", L"", L"C:\\Inst\\"), 32);
     ASSERT_TRUE(waitForFile(driveC() + "/Inst/launched"));
     EXPECT_EQ(readText(driveC() + "/Inst/launched"), driveC() + "/Inst\n");

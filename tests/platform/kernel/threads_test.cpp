@@ -18,12 +18,16 @@ struct Shared {
 TEST_F(Threads, ThreadHandlesAreWaitable) {
     Shared shared;
     DWORD id = 0;
-    HANDLE t = CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
-        auto* s = static_cast<Shared*>(p);
-        s->threadId = GetCurrentThreadId();
-        while (s->step.load() == 0) Sleep(1);
-        return 7;
-    }, &shared, 0, &id);
+    HANDLE t = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            auto* s = static_cast<Shared*>(p);
+            s->threadId = GetCurrentThreadId();
+            while (s->step.load() == 0)
+                Sleep(1);
+            return 7;
+        },
+        &shared, 0, &id);
     ASSERT_NE(t, nullptr);
     EXPECT_NE(id, GetCurrentThreadId());
     EXPECT_EQ(WaitForSingleObject(t, 20), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -62,9 +66,9 @@ TEST_F(Threads, MutexOwnershipRecursionAndAbandonment) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_OWNER));
 
     // A thread that ends while holding the mutex abandons it: the next owner learns so, once.
-    t = CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
-        return WaitForSingleObject(static_cast<Shared*>(p)->mutex, 0);
-    }, &shared, 0, nullptr);
+    t = CreateThread(
+        nullptr, 0, [](LPVOID p) -> DWORD { return WaitForSingleObject(static_cast<Shared*>(p)->mutex, 0); },
+        &shared, 0, nullptr);
     EXPECT_EQ(WaitForSingleObject(t, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
     CloseHandle(t);
     EXPECT_EQ(WaitForSingleObject(m, 1000), static_cast<DWORD>(WAIT_ABANDONED));
@@ -156,11 +160,14 @@ TEST_F(Threads, ComStartUpIsCountedPerThread) {
 
     // Another thread has its own count.
     HRESULT other = E_FAIL;
-    HANDLE t = CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
-        *static_cast<HRESULT*>(p) = CoInitialize(nullptr);
-        CoUninitialize();
-        return 0;
-    }, &other, 0, nullptr);
+    HANDLE t = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            *static_cast<HRESULT*>(p) = CoInitialize(nullptr);
+            CoUninitialize();
+            return 0;
+        },
+        &other, 0, nullptr);
     WaitForSingleObject(t, INFINITE);
     CloseHandle(t);
     EXPECT_EQ(other, S_OK);

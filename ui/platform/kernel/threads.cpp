@@ -151,7 +151,8 @@ private:
     bool lockAcrossProcesses(DWORD ms, std::chrono::steady_clock::time_point start) {
         for (;;) {
             if (flock(ownerFd_, LOCK_EX | LOCK_NB) == 0) return true;
-            if (errno != EWOULDBLOCK && errno != EINTR) return true; // no lock to be had: this process decides
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return true; // no lock to be had: this process decides
             if (ms != INFINITE && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(ms))
                 return false;
             usleep(2000);
@@ -325,7 +326,9 @@ BOOL WINAPI InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION cs, DWORD d
     return TRUE;
 }
 
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) { static_cast<std::recursive_mutex*>(cs->LockSemaphore)->lock(); }
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
+    static_cast<std::recursive_mutex*>(cs->LockSemaphore)->lock();
+}
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
     static_cast<std::recursive_mutex*>(cs->LockSemaphore)->unlock();
@@ -344,14 +347,17 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
 
 HRESULT WINAPI CoInitializeEx(LPVOID, DWORD dwCoInit) {
     const DWORD model = dwCoInit & COINIT_APARTMENTTHREADED;
-    if (dwCoInit & ~(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY)) return E_INVALIDARG;
+    if (dwCoInit & ~(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY))
+        return E_INVALIDARG;
     ComState& s = comState;
     if (s.comCount > 0 && s.model != model) return RPC_E_CHANGED_MODE;
     s.model = model;
     return s.comCount++ == 0 ? S_OK : S_FALSE;
 }
 
-HRESULT WINAPI CoInitialize(LPVOID pvReserved) { return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED); }
+HRESULT WINAPI CoInitialize(LPVOID pvReserved) {
+    return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
 
 void WINAPI CoUninitialize() {
     if (comState.comCount > 0) --comState.comCount;
