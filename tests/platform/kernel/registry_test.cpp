@@ -30,6 +30,9 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
     wchar_t odd[4] = {L'a', 0, L'z', 0};
     ASSERT_EQ(RegSetValueExW(key, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(odd), sizeof odd),
               ERROR_SUCCESS);
+    // So is "text" that is no Unicode at all.
+    const uint32_t raw[2] = {0xD800, 0x7FFFFFFF};
+    ASSERT_EQ(RegSetValueExW(key, L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw), ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Velmio\\quorvel", 0, KEY_READ, &key),
@@ -69,6 +72,12 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
     ASSERT_EQ(RegQueryValueExW(key, L"Odd", nullptr, &type, reinterpret_cast<BYTE*>(oddBack), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(memcmp(oddBack, odd, sizeof odd), 0);
+
+    uint32_t rawBack[2] = {};
+    size = sizeof rawBack;
+    ASSERT_EQ(RegQueryValueExW(key, L"Raw", nullptr, &type, reinterpret_cast<BYTE*>(rawBack), &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(memcmp(rawBack, raw, sizeof raw), 0);
 
     EXPECT_EQ(RegQueryValueExW(key, L"Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
     // Opened for reading: no writes.

@@ -122,7 +122,13 @@ std::wstring formatValue(const Value& v) {
         std::wstring text = chars.substr(0, nul);
         bool zeroTail =
             nul == std::wstring::npos || chars.find_first_not_of(L'\0', nul) == std::wstring::npos;
-        if (zeroTail) {
+        // Only characters that survive UTF-8 are written as text; anything else stays hex.
+        bool encodable = true;
+        for (wchar_t c : text) {
+            auto u = static_cast<uint32_t>(c);
+            if (u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) encodable = false;
+        }
+        if (zeroTail && encodable) {
             return line + (v.type == REG_SZ ? L"sz:" : L"expand:") + std::to_wstring(v.bytes.size()) +
                    L":\"" + escape(text) + L"\"";
         }
