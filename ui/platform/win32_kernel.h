@@ -164,7 +164,8 @@ typedef struct _PROCESS_INFORMATION {
 } PROCESS_INFORMATION, *PPROCESS_INFORMATION, *LPPROCESS_INFORMATION;
 
 // The command line is split like this: blanks separate arguments, double quotes group (and are
-// removed), backslashes are ordinary characters. Console, window and show flags have no effect here.
+// removed), backslashes are ordinary characters. An unquoted program path with blanks is resolved as
+// on Windows (shortest existing prefix). Console, window and show flags have no effect here.
 BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine,
                            LPSECURITY_ATTRIBUTES lpProcessAttributes,
                            LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,

@@ -111,6 +111,18 @@ TEST_F(Processes, ProgramsAreFoundWithoutExtensionOrThroughThePath) {
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
 
+    // An unquoted path with blanks is found by trying ever longer prefixes, as Windows does.
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Program Files", nullptr));
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Program Files\\My Tool", nullptr));
+    writeText(driveC() + "/Program Files/My Tool/run.exe", "#!/bin/sh\nprintf '[%s]' \"$@\"\n");
+    ASSERT_TRUE(start(L"C:\\Program Files\\My Tool\\run.exe one  \"t w o\"", r, w, pi));
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(w);
+    EXPECT_EQ(drain(r), "[one][t w o]");
+    CloseHandle(r);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+
     ASSERT_TRUE(start(L"sh -c \"echo via path\"", r, w, pi));
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(w);

@@ -32,7 +32,8 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
               ERROR_SUCCESS);
     // So is "text" that is no Unicode at all.
     const uint32_t raw[2] = {0xD800, 0x7FFFFFFF};
-    ASSERT_EQ(RegSetValueExW(key, L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw),
+              ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Velmio\\quorvel", 0, KEY_READ, &key),
@@ -75,7 +76,8 @@ TEST_F(Registry, ValuesSurviveReopenWithExactBytes) {
 
     uint32_t rawBack[2] = {};
     size = sizeof rawBack;
-    ASSERT_EQ(RegQueryValueExW(key, L"Raw", nullptr, &type, reinterpret_cast<BYTE*>(rawBack), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(key, L"Raw", nullptr, &type, reinterpret_cast<BYTE*>(rawBack), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(memcmp(rawBack, raw, sizeof raw), 0);
 

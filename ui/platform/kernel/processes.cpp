@@ -401,7 +401,34 @@ BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine, LPSE
             SetLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
-        if (DWORD err = findProgram(args[0], std::string(), program)) {
+        DWORD err = findProgram(args[0], std::string(), program);
+        if (err && lpCommandLine[wcsspn(lpCommandLine, L" \t")] != L'"') {
+            // An unquoted name with blanks: like Windows, try "C:\Program", then "C:\Program Files\x.exe"
+            // and so on, the shortest that names a file winning.
+            const std::wstring line(lpCommandLine + wcsspn(lpCommandLine, L" \t"));
+            size_t end = line.find_first_of(L" \t");
+            while (end != std::wstring::npos && end < line.size()) {
+                size_t next = line.find_first_not_of(L" \t", end);
+                if (next == std::wstring::npos) break;
+                end = line.find_first_of(L" \t", next);
+                if (end == std::wstring::npos) end = line.size();
+                const std::wstring candidate = line.substr(0, end);
+                if (candidate.find(L'"') != std::wstring::npos) break;
+                std::string found;
+                if (findProgram(candidate, std::string(), found) == ERROR_SUCCESS) {
+                    program = found;
+                    err = ERROR_SUCCESS;
+                    args.clear();
+                    args.push_back(candidate);
+                    const wchar_t* cursor = line.c_str() + end;
+                    bool more = false;
+                    for (std::wstring a = nextArgument(cursor, more); more; a = nextArgument(cursor, more))
+                        args.push_back(a);
+                    break;
+                }
+            }
+        }
+        if (err) {
             SetLastError(err);
             return FALSE;
         }
