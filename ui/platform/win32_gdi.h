@@ -192,6 +192,18 @@ typedef struct _GRADIENT_RECT {
 // Rectangle modes only; every channel, alpha included, is written as interpolated.
 BOOL WINAPI GradientFill(HDC hdc, PTRIVERTEX pVertex, ULONG nVertex, PVOID pMesh, ULONG nMesh, ULONG ulMode);
 
+// ---- pens, lines and shapes ----
+#define PS_SOLID 0
+#define PS_DASH 1
+#define PS_DOT 2
+#define PS_NULL 5
+// Dashes and dots apply to pens one pixel wide, as on Windows; wider ones draw solid.
+HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
+BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt);
+BOOL WINAPI LineTo(HDC hdc, int x, int y);
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
+BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height);
+
 // ---- regions and clipping ----
 #define ERROR 0
 #define NULLREGION 1
