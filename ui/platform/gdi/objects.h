@@ -50,11 +50,24 @@ struct Pen : Object {
     COLORREF color = 0;
 };
 
+struct FontMetrics {
+    int em = 0;
+    int ascent = 0;
+    int descent = 0;
+    int height = 0; // ascent + descent: one line of text
+    int externalLeading = 0;
+    int aveCharWidth = 0;
+    int maxCharWidth = 0;
+};
+
 struct Font : Object {
     Font() : Object(Kind::Font) {}
     ~Font() override;
     LOGFONTW logfont{};
     PangoFontDescription* desc = nullptr;
+    int emPixels = 0;
+    FontMetrics metrics;
+    bool metricsReady = false;
 };
 
 struct Region : Object {
