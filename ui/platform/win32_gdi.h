@@ -327,3 +327,5 @@ BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c);
 #define ETO_CLIPPED 0x0004
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c,
                         const INT* lpDx);
+
+#include "ui/platform/gdiplus.h"
