@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -85,4 +86,36 @@ TEST(X11Window, MappedPaintedAndClickedWithXdotool) {
     DestroyWindow(hwnd);
     std::string cleanup = std::string("rm -rf ") + dir;
     EXPECT_EQ(system(cleanup.c_str()), 0);
+}
+
+// Kept away from the other test's window: both may run at once on the same display.
+TEST(X11Window, MessageBoxIsARealModalWindowAnsweredFromTheKeyboard) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (DISPLAY)";
+    ASSERT_TRUE(uiplatform::host::SelectBackend(uiplatform::host::Backend::X11));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = PaintRedProc;
+    wc.lpszClassName = L"X11OwnerWindow";
+    RegisterClassExW(&wc);
+    HWND owner = CreateWindowExW(0, L"X11OwnerWindow", L"owner", WS_POPUP, 800, 450, 300, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ShowWindow(owner, SW_SHOW);
+    uiplatform::host::RunFor(200);
+    // Escape answers Cancel; it arrives while the box's own loop runs.
+    std::thread keys([] {
+        Sleep(800);
+        if (system("xdotool key Escape") != 0) return;
+    });
+    bool ownerDisabledDuring = false;
+    SetTimer(owner, 5, 300, [](HWND h, UINT, UINT_PTR, DWORD) {
+        KillTimer(h, 5);
+        if (!IsWindowEnabled(h)) SetPropW(h, L"disabled", reinterpret_cast<HANDLE>(1));
+    });
+    int answer = MessageBoxW(owner, L"Leave the installation?", L"Question", MB_OKCANCEL | MB_ICONQUESTION);
+    keys.join();
+    ownerDisabledDuring = GetPropW(owner, L"disabled") != nullptr;
+    EXPECT_EQ(answer, IDCANCEL);
+    EXPECT_TRUE(ownerDisabledDuring);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
 }
