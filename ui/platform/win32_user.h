@@ -754,7 +754,7 @@ UINT WINAPI RegisterWindowMessageW(LPCWSTR lpString);
 // Reaches the top-level windows of this process and of the other processes of the
 // session that use this layer. Only registered messages (0xC000-0xFFFF) and WM_NULL
 // travel between processes, as pointer-free values.
-long WINAPI BroadcastSystemMessageW(DWORD flags, LPDWORD lpInfo, UINT Msg, WPARAM wParam, LPARAM lParam);
+LONG WINAPI BroadcastSystemMessageW(DWORD flags, LPDWORD lpInfo, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 // ---- input ----
 SHORT WINAPI GetKeyState(int nVirtKey);

@@ -643,7 +643,7 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
     if (q->lastKeyVk == msg->wParam && q->lastKeyTime == msg->time) ch = q->lastKeyChar;
     else ch = CharOfKey(static_cast<UINT>(msg->wParam));
     if (ch == 0) return TRUE;
-    q->posted.push_front(MSG{msg->hwnd, m == WM_KEYDOWN ? static_cast<UINT>(WM_CHAR) : static_cast<UINT>(WM_SYSCHAR),
+    q->posted.push_back(MSG{msg->hwnd, m == WM_KEYDOWN ? static_cast<UINT>(WM_CHAR) : static_cast<UINT>(WM_SYSCHAR),
                              static_cast<WPARAM>(ch), msg->lParam, msg->time, msg->pt});
     return TRUE;
 }
@@ -674,6 +674,7 @@ IconObject* SystemCursorObject(size_t index) {
 } // namespace
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+    Lock lock(M().mutex);
     if (!instance && IS_INTRESOURCE(name)) {
         int id = static_cast<int>(reinterpret_cast<uintptr_t>(name));
         for (size_t i = 0; i < sizeof kCursors / sizeof kCursors[0]; ++i) {
