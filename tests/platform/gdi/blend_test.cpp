@@ -20,6 +20,7 @@ TEST(AlphaBlend, ConstantAndPerPixelAlphaOnPremultipliedPixels) {
         {0xFF102030u, 0x12345678u, 255, AC_SRC_ALPHA, 0xFF102030u}, // opaque source replaces dst
         {0xFF102030u, 0x12345678u, 0, 0, 0x12345678u},               // constant 0 changes nothing
         {0x80402010u, 0x00000000u, 255, AC_SRC_ALPHA, 0x80402010u}, // onto transparent: stays premultiplied
+        {0x10FF0000u, 0xFF00FF00u, 255, AC_SRC_ALPHA, 0xFFFFEF00u}, // not premultiplied: saturates, no wrap
     };
     for (const Case& c : cases) {
         DibDc src(2, 2, false, c.src);

@@ -124,8 +124,43 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
 
 namespace {
 
-// x / 255 rounded to nearest, exact for 0 <= x <= 255 * 255 * 2.
-inline uint32_t div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+// x / 255 rounded to nearest (exact for x <= 255 * 255) on the two bytes of each 16-bit
+// lane of `lanes` (0x00XX00YY form).
+inline uint32_t div255Lanes(uint32_t lanes) {
+    lanes += 0x00800080u;
+    return ((lanes + ((lanes >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Every channel times a / 255, rounded.
+inline uint32_t scalePixel(uint32_t p, uint32_t a) {
+    return div255Lanes((p & 0x00FF00FFu) * a) | div255Lanes(((p >> 8) & 0x00FF00FFu) * a) << 8;
+}
+
+// Premultiplied source over destination: d = s + d * (255 - sa) / 255 per channel.
+inline uint32_t over(uint32_t s, uint32_t d) {
+    uint32_t sa = s >> 24;
+    if (sa == 255)
+        return s;
+    if (s == 0)
+        return d;
+    uint32_t dScaled = scalePixel(d, 255 - sa);
+    // A colour channel above alpha is not premultiplied; saturate instead of wrapping.
+    if (((s >> 16) & 0xFF) > sa || ((s >> 8) & 0xFF) > sa || (s & 0xFF) > sa) {
+        uint32_t result = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            result |= std::min<uint32_t>(((s >> shift) & 0xFF) + ((dScaled >> shift) & 0xFF), 255) << shift;
+        return result;
+    }
+    return s + dScaled;
+}
+
+// Constant-alpha mix: d = (s * a + d * (255 - a)) / 255 per channel.
+inline uint32_t mix(uint32_t s, uint32_t d, uint32_t a) {
+    uint32_t inv = 255 - a;
+    uint32_t rb = div255Lanes((s & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * inv);
+    uint32_t ag = div255Lanes(((s >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * inv);
+    return rb | ag << 8;
+}
 
 struct Span {
     int origin;
@@ -270,29 +305,14 @@ BOOL WINAPI AlphaBlend(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest,
                                           : &stretched[static_cast<size_t>(y - d.y) * wDest + (r.left - d.x)];
             uint32_t* out = row(to, y) + r.left;
             for (int x = 0, n = r.right - r.left; x < n; ++x) {
-                uint32_t sp = in[x], dp = out[x];
-                uint32_t result = 0;
+                uint32_t sp = in[x];
                 if (perPixel) {
-                    if (sca != 255) {
-                        sp = div255((sp & 0xFF) * sca) | div255(((sp >> 8) & 0xFF) * sca) << 8 |
-                             div255(((sp >> 16) & 0xFF) * sca) << 16 | div255((sp >> 24) * sca) << 24;
-                    }
-                    uint32_t inv = 255 - (sp >> 24);
-                    if (inv == 0) {
-                        out[x] = sp;
-                        continue;
-                    }
-                    for (int shift = 0; shift < 32; shift += 8) {
-                        uint32_t c = ((sp >> shift) & 0xFF) + div255(((dp >> shift) & 0xFF) * inv);
-                        result |= std::min<uint32_t>(c, 255) << shift;
-                    }
+                    if (sca != 255)
+                        sp = scalePixel(sp, sca);
+                    out[x] = over(sp, out[x]);
                 } else {
-                    for (int shift = 0; shift < 32; shift += 8) {
-                        uint32_t c = div255(((sp >> shift) & 0xFF) * sca + ((dp >> shift) & 0xFF) * (255 - sca));
-                        result |= c << shift;
-                    }
+                    out[x] = mix(sp, out[x], sca);
                 }
-                out[x] = result;
             }
         }
     });
