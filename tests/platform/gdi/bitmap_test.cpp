@@ -105,6 +105,24 @@ TEST(Dc, SaveAndRestoreBringBackObjectsColoursOriginsAndClip) {
     DeleteObject(brush);
 }
 
+TEST(Dc, ANewMemoryDcHoldsAOnePixelBitmapThatDrawingLeavesAlone) {
+    HDC a = CreateCompatibleDC(nullptr);
+    HDC b = CreateCompatibleDC(nullptr);
+    RECT box{};
+    EXPECT_EQ(GetClipBox(a, &box), SIMPLEREGION);
+    EXPECT_EQ(box.right, 1);
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectW(GetCurrentObject(a, OBJ_BITMAP), sizeof bm, &bm), (int)sizeof bm);
+    EXPECT_EQ(bm.bmWidth, 1);
+    RECT all{0, 0, 1, 1};
+    FillRect(a, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    DibDc probe(1, 1);
+    BitBlt(probe.dc, 0, 0, 1, 1, b, 0, 0, SRCCOPY);
+    EXPECT_EQ(probe.at(0, 0), 0u); // the other DC's default bitmap is untouched
+    DeleteDC(a);
+    DeleteDC(b);
+}
+
 TEST(Dc, StockObjectsAndDeviceCaps) {
     LOGBRUSH lb{};
     ASSERT_EQ(GetObjectW(GetStockObject(NULL_BRUSH), sizeof lb, &lb), (int)sizeof lb);

@@ -112,6 +112,9 @@ struct Dc : Object {
     }
     // The region drawing may touch: surface ∩ system clip ∩ application clip (device coordinates).
     cairo_region_t* effectiveClip() const; // caller destroys
+    // What drawing may write: the effective clip, but nothing in the shared 1x1 bitmap a
+    // memory DC starts with (so DCs on different threads never write the same pixel).
+    cairo_region_t* drawClip() const; // caller destroys
 };
 
 // Handle table.
@@ -160,7 +163,7 @@ inline uint32_t* row(cairo_surface_t* s, int y) {
 template <class Fn> void forEachClipped(const Dc* dc, const RECT& area, Fn fn) {
     if (area.left >= area.right || area.top >= area.bottom)
         return;
-    cairo_region_t* clip = dc->effectiveClip();
+    cairo_region_t* clip = dc->drawClip();
     cairo_rectangle_int_t a{area.left, area.top, area.right - area.left, area.bottom - area.top};
     cairo_region_intersect_rectangle(clip, &a);
     int n = cairo_region_num_rectangles(clip);

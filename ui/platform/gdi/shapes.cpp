@@ -35,7 +35,7 @@ Pattern patternOf(const Pen* pen) {
 class Plotter {
 public:
     Plotter(Dc* dc, const Pen* pen) : dc_(dc), pen_(pen), pattern_(patternOf(pen)) {
-        clip_ = dc->effectiveClip();
+        clip_ = dc->drawClip();
         surface_ = dc->target();
         cairo_surface_flush(surface_);
         pixel_ = opaquePixel(pen->color);
