@@ -92,6 +92,11 @@ struct DcState {
     POINT current{0, 0};
 };
 
+// GDI's coordinate space is 28 bits wide; device coordinates are kept inside it so that
+// no width or offset computed from them can overflow.
+constexpr long long kCoordLimit = 1LL << 27;
+inline int clampCoord(long long v) { return static_cast<int>(v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v); }
+
 struct Dc : Object {
     Dc() : Object(Kind::Dc) {}
     ~Dc() override;
@@ -104,7 +109,8 @@ struct Dc : Object {
     int width() const { return cairo_image_surface_get_width(target()); }
     int height() const { return cairo_image_surface_get_height(target()); }
     POINT toDevice(int x, int y) const {
-        return POINT{x - state.windowOrg.x + state.viewportOrg.x, y - state.windowOrg.y + state.viewportOrg.y};
+        return POINT{clampCoord(static_cast<long long>(x) - state.windowOrg.x + state.viewportOrg.x),
+                     clampCoord(static_cast<long long>(y) - state.windowOrg.y + state.viewportOrg.y)};
     }
     RECT toDevice(const RECT& r) const {
         POINT a = toDevice(r.left, r.top), b = toDevice(r.right, r.bottom);
