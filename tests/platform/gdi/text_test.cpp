@@ -249,6 +249,51 @@ TEST(DrawText, PrefixCharacters) {
     EXPECT_GT(withPrefix.pixels, without.pixels);
 }
 
+TEST(DrawText, EditControlLeavesOutAPartlyVisibleLastLine) {
+    for (bool edit : {false, true}) {
+        DibDc d(200, 100);
+        FontInDc f(d.dc, -16);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(d.dc, &tm);
+        RECT r{0, 0, 200, tm.tmHeight + tm.tmHeight / 2};
+        DrawTextW(d.dc, L"first\nsecond", -1, &r, edit ? DT_EDITCONTROL : 0);
+        Ink ink = inkOf(d);
+        if (edit)
+            EXPECT_LE(ink.bottom, tm.tmHeight);
+        else
+            EXPECT_GT(ink.bottom, tm.tmHeight);
+    }
+}
+
+TEST(Fonts, UnderlineStrikeOutAndItalicChangeTheInk) {
+    auto draw = [](BYTE italic, BYTE underline, BYTE strike) {
+        DibDc d(120, 40);
+        HFONT font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, italic, underline, strike, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                 L"Microsoft YaHei");
+        HGDIOBJ old = SelectObject(d.dc, font);
+        SetBkMode(d.dc, TRANSPARENT);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(d.dc, &tm);
+        EXPECT_EQ(tm.tmItalic, italic);
+        EXPECT_EQ(tm.tmUnderlined, underline);
+        EXPECT_EQ(tm.tmStruckOut, strike);
+        RECT r{0, 0, 120, 40};
+        DrawTextW(d.dc, L"nnnn", -1, &r, DT_SINGLELINE);
+        Ink ink = inkOf(d);
+        SelectObject(d.dc, old);
+        DeleteObject(font);
+        return ink;
+    };
+    Ink plain = draw(0, 0, 0);
+    Ink underlined = draw(0, 1, 0);
+    Ink struck = draw(0, 0, 1);
+    Ink italic = draw(1, 0, 0);
+    EXPECT_GT(underlined.bottom, plain.bottom); // a line under the baseline
+    EXPECT_GT(struck.pixels, plain.pixels);     // a line through the letters
+    EXPECT_EQ(struck.bottom, plain.bottom);
+    EXPECT_NE(italic.pixels, plain.pixels);
+}
+
 TEST(DrawText, ClipsToTheRectangleUnlessNoClip) {
     for (bool noClip : {false, true}) {
         DibDc d(200, 40);
