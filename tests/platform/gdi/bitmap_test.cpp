@@ -160,6 +160,33 @@ TEST(Fill, FillRectHonoursWindowOriginClipAndHollowBrush) {
     DeleteObject(blue);
 }
 
+TEST(Fill, ViewportAndWindowOriginsCombine) {
+    DibDc d(10, 10);
+    POINT old{};
+    EXPECT_TRUE(SetViewportOrgEx(d.dc, 5, 5, &old));
+    EXPECT_EQ(old.x, 0);
+    SetWindowOrgEx(d.dc, 2, 2, nullptr); // device = logical - window + viewport
+    RECT r{2, 2, 3, 3};
+    FillRect(d.dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(d.at(5, 5), 0xFF000000u);
+    EXPECT_EQ(d.count(0xFF000000u), 1);
+    POINT vp{};
+    EXPECT_TRUE(GetViewportOrgEx(d.dc, &vp));
+    EXPECT_EQ(vp.y, 5);
+    RECT box{};
+    GetClipBox(d.dc, &box); // logical
+    EXPECT_EQ(box.left, -3);
+    EXPECT_EQ(box.right, 7);
+    EXPECT_EQ(GetBkMode(d.dc), OPAQUE);
+    EXPECT_EQ(SetBkMode(d.dc, TRANSPARENT), OPAQUE);
+    EXPECT_EQ(SetBkMode(d.dc, 7), 0);
+    EXPECT_EQ(GetBkMode(d.dc), TRANSPARENT);
+    EXPECT_EQ(SetStretchBltMode(d.dc, HALFTONE), BLACKONWHITE);
+    EXPECT_EQ(GetStretchBltMode(d.dc), HALFTONE);
+    EXPECT_EQ(SetBkColor(d.dc, RGB(1, 2, 3)), RGB(255, 255, 255));
+    EXPECT_EQ(GetBkColor(d.dc), RGB(1, 2, 3));
+}
+
 TEST(Blit, BitBltCopiesAllFourBytesWithinSourceAndClip) {
     DibDc src(4, 4, true);
     for (int y = 0; y < 4; ++y)
