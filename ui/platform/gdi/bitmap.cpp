@@ -1,5 +1,6 @@
 // Bitmaps, solid brushes, fills and block transfers.
 #include "ui/platform/gdi/objects.h"
+#include "ui/platform/kernel/modules.h"
 
 #include <algorithm>
 #include <cstring>
@@ -397,3 +398,13 @@ BOOL WINAPI GradientFill(HDC hdc, PTRIVERTEX pVertex, ULONG nVertex, PVOID pMesh
     cairo_surface_mark_dirty(to);
     return TRUE;
 }
+
+// LoadLibraryW("msimg32.dll") and GetProcAddress hand out the two functions above.
+namespace {
+template <class F> FARPROC exported(F* fn) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fn)); }
+const bool g_msimg32Registered = [] {
+    uiplatform::RegisterModuleExport(L"msimg32.dll", "AlphaBlend", exported(&AlphaBlend));
+    uiplatform::RegisterModuleExport(L"msimg32.dll", "GradientFill", exported(&GradientFill));
+    return true;
+}();
+} // namespace
