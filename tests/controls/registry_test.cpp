@@ -12,16 +12,29 @@ protected:
 TEST_F(RegistryTest, FontsReplaceByIdAndWindowFontsShadowSharedOnes)
 {
     CPaintManagerUI pm;
-    pm.AddFont(3, L"First", 12, false, false, false);
-    pm.AddFont(3, L"Second", 14, true, false, false);
+    HFONT first = pm.AddFont(3, L"First", 12, false, false, false);
+    HFONT second = pm.AddFont(3, L"Second", 14, true, false, false);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
     EXPECT_EQ(pm.GetCustomFontCount(), 1);
+    EXPECT_EQ(pm.GetFont(3), second);
     EXPECT_STREQ(pm.GetFontInfo(3)->sFontName.GetData(), L"Second");
     EXPECT_TRUE(pm.GetFontInfo(3)->bBold);
+    EXPECT_EQ(pm.GetFontInfo(second)->id, 3);
+    EXPECT_EQ(pm.GetFontIndex(second), 3);
+    EXPECT_EQ(pm.GetFont(L"Second", 14, true, false, false), second);
+    EXPECT_EQ(pm.GetFont(L"Second", 14, false, false, false), nullptr);
+    // The font is made from the system GUI font with the markup's face, height and weight.
+    LOGFONTW lf = {};
+    ASSERT_NE(GetObjectW(second, sizeof(lf), &lf), 0);
+    EXPECT_STREQ(lf.lfFaceName, L"Second");
+    EXPECT_EQ(lf.lfHeight, -14);
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
 
     pm.AddFont(4, L"Shared", 20, false, true, false, true);
     pm.AddFont(4, L"Own", 21, false, false, false);
     EXPECT_STREQ(pm.GetFontInfo(4)->sFontName.GetData(), L"Own");
-    EXPECT_TRUE(pm.RemoveFont(4));
+    pm.RemoveFont(4);
     EXPECT_STREQ(pm.GetFontInfo(4)->sFontName.GetData(), L"Shared");
     EXPECT_EQ(pm.GetFontIndex(L"Shared", 20, false, true, false, true), 4);
     EXPECT_EQ(pm.GetFontIndex(L"Shared", 20, false, true, false), -1);
@@ -30,17 +43,20 @@ TEST_F(RegistryTest, FontsReplaceByIdAndWindowFontsShadowSharedOnes)
     // Unknown and negative ids fall back to the default font.
     pm.SetDefaultFont(L"Default", 13, false, false, false);
     EXPECT_EQ(pm.GetFontInfo(99), pm.GetDefaultFontInfo());
+    EXPECT_EQ(pm.GetFont(99), pm.GetDefaultFontInfo()->hFont);
+    EXPECT_NE(pm.GetFont(-1), nullptr);
     EXPECT_EQ(pm.GetFontInfo(-1)->iSize, 13);
     EXPECT_EQ(pm.GetDefaultFontInfo()->id, -1);
 
-    // A window without its own default font uses the shared one.
+    // A window without its own default font uses the shared one, which starts as the
+    // system GUI font.
     CPaintManagerUI other;
+    EXPECT_NE(other.GetDefaultFontInfo()->hFont, nullptr);
+    EXPECT_FALSE(other.GetDefaultFontInfo()->sFontName.IsEmpty());
     other.SetDefaultFont(L"SharedDefault", 15, false, false, false, true);
     EXPECT_STREQ(other.GetDefaultFontInfo()->sFontName.GetData(), L"SharedDefault");
     EXPECT_STREQ(pm.GetDefaultFontInfo()->sFontName.GetData(), L"Default");
 
-    pm.AddFont(5, L"0123456789012345678901234567890123456789", 9, false, false, false);
-    EXPECT_EQ(pm.GetFontInfo(5)->sFontName.GetLength(), 31);
     pm.RemoveAllFonts();
     EXPECT_EQ(pm.GetCustomFontCount(), 0);
     EXPECT_EQ(pm.GetCustomFontCount(true), 1);

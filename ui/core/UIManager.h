@@ -31,8 +31,8 @@ private:
     int m_Awareness;
 };
 
-// A registered font. The font handle is created by the graphics layer from this
-// description; until then it is null and only the description is kept.
+// A registered font: the description it was made from (size in markup units) and its
+// handle. Text metrics are measured on the window's paint DC once there is one.
 typedef struct tagTFontInfo {
     int id = -1;
     HFONT hFont = nullptr;
@@ -41,6 +41,7 @@ typedef struct tagTFontInfo {
     bool bBold = false;
     bool bUnderline = false;
     bool bItalic = false;
+    TEXTMETRICW tm = {};
 } TFontInfo;
 
 // A registered image. Decoding belongs to the render engine, which fills the bitmap
@@ -86,17 +87,23 @@ public:
     // instead of this window's; lookups try the window's registry first.
     CDPI* GetDPIObj();
 
-    TFontInfo* AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
-                       bool bShared = false);
+    HFONT AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
+                  bool bShared = false);
     void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
                         bool bShared = false);
     TFontInfo* GetDefaultFontInfo();
-    TFontInfo* GetFontInfo(int id);
-    TFontInfo* GetFontInfo(int index, bool bShared);
+    HFONT GetFont(int id);
+    HFONT GetFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    int GetFontIndex(HFONT hFont, bool bShared = false);
     int GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
                      bool bShared = false);
-    bool RemoveFont(int id, bool bShared = false);
+    TFontInfo* GetFontInfo(int id);
+    TFontInfo* GetFontInfo(int index, bool bShared);
+    TFontInfo* GetFontInfo(HFONT hFont);
+    void RemoveFont(HFONT hFont, bool bShared = false);
+    void RemoveFont(int id, bool bShared = false);
     void RemoveAllFonts(bool bShared = false);
+    void RebuildFont(TFontInfo* pFontInfo);
     int GetCustomFontCount(bool bShared = false) const;
 
     const TImageInfo* AddImage(LPCTSTR bitmap, LPCTSTR type = nullptr, DWORD mask = 0, int width = 0,
@@ -174,6 +181,11 @@ public:
 
 private:
     TResInfo& TargetRes(bool bShared);
+    // Makes the process-wide default font from the system GUI font, once.
+    static void InitSharedDefaultFont();
+    static TFontInfo* FindFont(CStdStringPtrMap& fonts, HFONT hFont);
+    static TFontInfo* FindFont(CStdStringPtrMap& fonts, LPCTSTR pStrFontName, int nSize, bool bBold,
+                               bool bUnderline, bool bItalic);
     static void FreeFonts(TResInfo& res);
     static void FreeImages(TResInfo& res);
     static void FreeStrings(CStdStringPtrMap& map);

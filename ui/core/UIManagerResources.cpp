@@ -39,6 +39,13 @@ CUIString ImageKey(LPCTSTR name, int width, int height, DWORD fillcolor)
     return key;
 }
 
+void DeleteFontInfo(TFontInfo* p)
+{
+    if (p == nullptr) return;
+    if (p->hFont != nullptr) DeleteObject(p->hFont);
+    delete p;
+}
+
 bool FontMatches(const TFontInfo* p, LPCTSTR name, int size, bool bold, bool underline, bool italic)
 {
     return p != nullptr && p->sFontName == name && p->iSize == size && p->bBold == bold &&
@@ -126,6 +133,7 @@ CPaintManagerUI::CPaintManagerUI()
     m_ResInfo.m_dwDefaultLinkFontColor = m_SharedResInfo.m_dwDefaultLinkFontColor;
     m_ResInfo.m_dwDefaultLinkHoverFontColor = m_SharedResInfo.m_dwDefaultLinkHoverFontColor;
     m_ResInfo.m_dwDefaultSelectedBkColor = m_SharedResInfo.m_dwDefaultSelectedBkColor;
+    InitSharedDefaultFont();
 }
 
 CPaintManagerUI::~CPaintManagerUI()
@@ -133,6 +141,7 @@ CPaintManagerUI::~CPaintManagerUI()
     for (int i = 0; i < m_aDelayedCleanup.GetSize(); i++) delete static_cast<CControlUI*>(m_aDelayedCleanup[i]);
     m_aDelayedCleanup.Empty();
     FreeFonts(m_ResInfo);
+    if (m_ResInfo.m_DefaultFontInfo.hFont != nullptr) DeleteObject(m_ResInfo.m_DefaultFontInfo.hFont);
     FreeImages(m_ResInfo);
     FreeStrings(m_ResInfo.m_AttrHash);
     FreeStrings(m_ResInfo.m_StyleHash);
@@ -155,7 +164,7 @@ void CPaintManagerUI::FreeFonts(TResInfo& res)
 {
     for (int i = 0; i < res.m_CustomFonts.GetSize(); i++) {
         LPCTSTR key = res.m_CustomFonts.GetAt(i);
-        if (key != nullptr) delete static_cast<TFontInfo*>(res.m_CustomFonts.Find(key, false));
+        if (key != nullptr) DeleteFontInfo(static_cast<TFontInfo*>(res.m_CustomFonts.Find(key, false)));
     }
     res.m_CustomFonts.RemoveAll();
 }
@@ -184,19 +193,61 @@ void CPaintManagerUI::RemoveAllSharedResources()
     FreeImages(m_SharedResInfo);
     FreeStrings(m_SharedResInfo.m_AttrHash);
     FreeStrings(m_SharedResInfo.m_StyleHash);
+    if (m_SharedResInfo.m_DefaultFontInfo.hFont != nullptr) DeleteObject(m_SharedResInfo.m_DefaultFontInfo.hFont);
     m_SharedResInfo.m_DefaultFontInfo = TFontInfo();
 }
 
 // ---- fonts ----
 
-TFontInfo* CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline,
-                                    bool bItalic, bool bShared)
+namespace {
+
+// A LOGFONT for a markup font: the system GUI font with the given face, height and style.
+HFONT CreateMarkupFont(LPCTSTR pStrFontName, int height, bool bBold, bool bUnderline, bool bItalic, BYTE quality)
 {
+    LOGFONTW lf = {};
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    if (stock != nullptr) GetObjectW(stock, sizeof(LOGFONTW), &lf);
+    if (pStrFontName != nullptr && pStrFontName[0] != L'\0') lstrcpynW(lf.lfFaceName, pStrFontName, LF_FACESIZE);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfHeight = -height;
+    if (bBold) lf.lfWeight = FW_BOLD;
+    if (bUnderline) lf.lfUnderline = TRUE;
+    if (bItalic) lf.lfItalic = TRUE;
+    if (quality != 0) lf.lfQuality = quality;
+    return CreateFontIndirectW(&lf);
+}
+
+} // namespace
+
+void CPaintManagerUI::InitSharedDefaultFont()
+{
+    if (m_SharedResInfo.m_DefaultFontInfo.hFont != nullptr) return;
+    LOGFONTW lf = {};
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    if (stock == nullptr || GetObjectW(stock, sizeof(LOGFONTW), &lf) == 0) return;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    HFONT hFont = CreateFontIndirectW(&lf);
+    if (hFont == nullptr) return;
+    TFontInfo& info = m_SharedResInfo.m_DefaultFontInfo;
+    info = TFontInfo();
+    info.id = -1;
+    info.hFont = hFont;
+    info.sFontName = lf.lfFaceName;
+    info.iSize = -lf.lfHeight;
+    info.bBold = lf.lfWeight >= FW_BOLD;
+    info.bUnderline = lf.lfUnderline != 0;
+    info.bItalic = lf.lfItalic != 0;
+}
+
+HFONT CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
+                               bool bShared)
+{
+    HFONT hFont = CreateMarkupFont(pStrFontName, GetDPIObj()->Scale(nSize), bBold, bUnderline, bItalic, 0);
+    if (hFont == nullptr) return nullptr;
     TFontInfo* pFontInfo = new TFontInfo();
     pFontInfo->id = id;
-    // A face name longer than a LOGFONT holds is cut to its 31 characters.
-    CUIString sName(pStrFontName != nullptr ? pStrFontName : L"");
-    pFontInfo->sFontName = sName.GetLength() > 31 ? sName.Left(31) : sName;
+    pFontInfo->hFont = hFont;
+    pFontInfo->sFontName = pStrFontName != nullptr ? pStrFontName : L"";
     pFontInfo->iSize = nSize;
     pFontInfo->bBold = bBold;
     pFontInfo->bUnderline = bUnderline;
@@ -206,24 +257,27 @@ TFontInfo* CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, boo
     CUIString key = FontKey(id);
     TFontInfo* pOld = static_cast<TFontInfo*>(res.m_CustomFonts.Find(key));
     if (pOld != nullptr) {
-        delete pOld;
+        DeleteFontInfo(pOld);
         res.m_CustomFonts.Remove(key);
     }
     if (!res.m_CustomFonts.Insert(key, pFontInfo)) {
-        delete pFontInfo;
+        DeleteFontInfo(pFontInfo);
         return nullptr;
     }
-    return pFontInfo;
+    return hFont;
 }
 
 void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
                                      bool bShared)
 {
+    HFONT hFont = CreateMarkupFont(pStrFontName, GetDPIObj()->Scale(nSize), bBold, bUnderline, bItalic, 0);
+    if (hFont == nullptr) return;
     TFontInfo& info = TargetRes(bShared).m_DefaultFontInfo;
-    CUIString sName(pStrFontName != nullptr ? pStrFontName : L"");
+    if (info.hFont != nullptr) DeleteObject(info.hFont);
     info = TFontInfo();
     info.id = -1;
-    info.sFontName = sName.GetLength() > 31 ? sName.Left(31) : sName;
+    info.hFont = hFont;
+    info.sFontName = pStrFontName != nullptr ? pStrFontName : L"";
     info.iSize = nSize;
     info.bBold = bBold;
     info.bUnderline = bUnderline;
@@ -234,6 +288,61 @@ TFontInfo* CPaintManagerUI::GetDefaultFontInfo()
 {
     if (!m_ResInfo.m_DefaultFontInfo.sFontName.IsEmpty()) return &m_ResInfo.m_DefaultFontInfo;
     return &m_SharedResInfo.m_DefaultFontInfo;
+}
+
+HFONT CPaintManagerUI::GetFont(int id)
+{
+    if (id >= 0) {
+        CUIString key = FontKey(id);
+        TFontInfo* pFontInfo = static_cast<TFontInfo*>(m_ResInfo.m_CustomFonts.Find(key));
+        if (pFontInfo == nullptr) pFontInfo = static_cast<TFontInfo*>(m_SharedResInfo.m_CustomFonts.Find(key));
+        if (pFontInfo != nullptr) return pFontInfo->hFont;
+    }
+    return GetDefaultFontInfo()->hFont;
+}
+
+TFontInfo* CPaintManagerUI::FindFont(CStdStringPtrMap& fonts, HFONT hFont)
+{
+    for (int i = 0; i < fonts.GetSize(); i++) {
+        LPCTSTR key = fonts.GetAt(i);
+        if (key == nullptr) continue;
+        TFontInfo* pFontInfo = static_cast<TFontInfo*>(fonts.Find(key, false));
+        if (pFontInfo != nullptr && pFontInfo->hFont == hFont) return pFontInfo;
+    }
+    return nullptr;
+}
+
+TFontInfo* CPaintManagerUI::FindFont(CStdStringPtrMap& fonts, LPCTSTR pStrFontName, int nSize, bool bBold,
+                                     bool bUnderline, bool bItalic)
+{
+    for (int i = 0; i < fonts.GetSize(); i++) {
+        LPCTSTR key = fonts.GetAt(i);
+        if (key == nullptr) continue;
+        TFontInfo* pFontInfo = static_cast<TFontInfo*>(fonts.Find(key, false));
+        if (FontMatches(pFontInfo, pStrFontName, nSize, bBold, bUnderline, bItalic)) return pFontInfo;
+    }
+    return nullptr;
+}
+
+HFONT CPaintManagerUI::GetFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic)
+{
+    TFontInfo* p = FindFont(m_ResInfo.m_CustomFonts, pStrFontName, nSize, bBold, bUnderline, bItalic);
+    if (p == nullptr) p = FindFont(m_SharedResInfo.m_CustomFonts, pStrFontName, nSize, bBold, bUnderline, bItalic);
+    return p != nullptr ? p->hFont : nullptr;
+}
+
+int CPaintManagerUI::GetFontIndex(HFONT hFont, bool bShared)
+{
+    TFontInfo* p = FindFont(bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts, hFont);
+    return p != nullptr ? p->id : -1;
+}
+
+int CPaintManagerUI::GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
+                                  bool bShared)
+{
+    TFontInfo* p = FindFont(bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts, pStrFontName, nSize,
+                            bBold, bUnderline, bItalic);
+    return p != nullptr ? p->id : -1;
 }
 
 TFontInfo* CPaintManagerUI::GetFontInfo(int id)
@@ -254,30 +363,44 @@ TFontInfo* CPaintManagerUI::GetFontInfo(int index, bool bShared)
     return static_cast<TFontInfo*>(fonts.Find(key, false));
 }
 
-int CPaintManagerUI::GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
-                                  bool bShared)
+TFontInfo* CPaintManagerUI::GetFontInfo(HFONT hFont)
 {
-    CStdStringPtrMap& fonts = bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts;
-    for (int i = 0; i < fonts.GetSize(); i++) {
-        LPCTSTR key = fonts.GetAt(i);
-        if (key == nullptr) continue;
-        TFontInfo* pFontInfo = static_cast<TFontInfo*>(fonts.Find(key, false));
-        if (FontMatches(pFontInfo, pStrFontName, nSize, bBold, bUnderline, bItalic)) return wcstol(key, nullptr, 10);
-    }
-    return -1;
+    TFontInfo* p = FindFont(m_ResInfo.m_CustomFonts, hFont);
+    if (p == nullptr) p = FindFont(m_SharedResInfo.m_CustomFonts, hFont);
+    if (p == nullptr) p = GetDefaultFontInfo();
+    return p;
 }
 
-bool CPaintManagerUI::RemoveFont(int id, bool bShared)
+void CPaintManagerUI::RemoveFont(HFONT hFont, bool bShared)
+{
+    CStdStringPtrMap& fonts = bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts;
+    TFontInfo* p = FindFont(fonts, hFont);
+    if (p == nullptr) return;
+    CUIString key = FontKey(p->id);
+    DeleteFontInfo(p);
+    fonts.Remove(key);
+}
+
+void CPaintManagerUI::RemoveFont(int id, bool bShared)
 {
     CStdStringPtrMap& fonts = bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts;
     CUIString key = FontKey(id);
     TFontInfo* pFontInfo = static_cast<TFontInfo*>(fonts.Find(key));
-    if (pFontInfo == nullptr) return false;
-    delete pFontInfo;
-    return fonts.Remove(key);
+    if (pFontInfo == nullptr) return;
+    DeleteFontInfo(pFontInfo);
+    fonts.Remove(key);
 }
 
 void CPaintManagerUI::RemoveAllFonts(bool bShared) { FreeFonts(bShared ? m_SharedResInfo : m_ResInfo); }
+
+void CPaintManagerUI::RebuildFont(TFontInfo* pFontInfo)
+{
+    if (pFontInfo == nullptr) return;
+    if (pFontInfo->hFont != nullptr) DeleteObject(pFontInfo->hFont);
+    pFontInfo->hFont = CreateMarkupFont(pFontInfo->sFontName, GetDPIObj()->Scale(pFontInfo->iSize), pFontInfo->bBold,
+                                        pFontInfo->bUnderline, pFontInfo->bItalic, CLEARTYPE_QUALITY);
+    pFontInfo->tm = TEXTMETRICW{};
+}
 
 int CPaintManagerUI::GetCustomFontCount(bool bShared) const
 {
