@@ -339,3 +339,33 @@ TEST(Container, FindControlFlags)
 }
 
 } // namespace
+
+namespace {
+
+TEST(LinearLayout, SeparatorThumbAndCursorFlag)
+{
+    CVerticalLayoutUI column;
+    CHorizontalLayoutUI row;
+    column.SetPos(RECT{0, 0, 100, 200});
+    row.SetPos(RECT{0, 0, 100, 200});
+    EXPECT_EQ(column.GetControlFlags(), 0u);
+    column.SetAttribute(L"sepheight", L"4");
+    row.SetAttribute(L"sepwidth", L"-3");
+    row.SetAttribute(L"sepimm", L"true");
+    EXPECT_TRUE(row.IsSepImmMode());
+    EXPECT_EQ(column.GetControlFlags(), static_cast<UINT>(UIFLAG_SETCURSOR));
+    RECT t = column.GetThumbRect();
+    EXPECT_EQ(t.top, 196);
+    EXPECT_EQ(t.bottom, 200);
+    t = row.GetThumbRect();
+    EXPECT_EQ(t.left, 0);
+    EXPECT_EQ(t.right, 3);
+    column.SetEnabled(false);
+    EXPECT_EQ(column.GetControlFlags(), 0u);
+    EXPECT_STREQ(row.GetClass(), L"HorizontalLayoutUI");
+    EXPECT_EQ(row.GetInterface(L"HorizontalLayout"), &row);
+    EXPECT_EQ(row.GetInterface(L"VerticalLayout"), nullptr);
+    EXPECT_EQ(column.GetInterface(L"verticallayout"), &column);
+}
+
+} // namespace
