@@ -1,0 +1,4 @@
+#include "ui/platform/window/backend.h"
+namespace uiplatform::wm {
+std::unique_ptr<Backend> CreateX11Backend() { return nullptr; }
+}
