@@ -49,6 +49,7 @@ SurfaceId HeadlessBackend::CreateSurface(const SurfaceDesc& desc) {
     s.rect = desc.rect;
     s.title = desc.title;
     s.owner = desc.transientFor;
+    s.mode.perPixelAlpha = desc.argb; // nothing shows before the first pixels arrive
     Resize(s);
     order_.insert(order_.begin(), id);
     return id;

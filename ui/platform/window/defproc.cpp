@@ -45,8 +45,9 @@ void MoveSizeLoop(HWND hwnd, int hit) {
             return;
         }
     }
-    POINT start;
-    GetCursorPos(&start);
+    // Measured from where the press happened, not from where the pointer is now.
+    LONG pos = GetMessagePos();
+    POINT start{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
     RECT orig;
     GetWindowRect(top, &orig);
     MINMAXINFO info;

@@ -57,6 +57,7 @@ struct QueueOwner {
         queue->sent.clear();
         queue->timers.clear();
         M().queues.erase(queue->thread);
+        M().endedQueues.push_back(queue);
         // The queue object itself stays: senders may still hold a pointer to it.
     }
 };

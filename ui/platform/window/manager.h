@@ -163,6 +163,7 @@ struct Manager {
     std::vector<HWND> zorder; // top-level windows, front-most first
     std::map<std::wstring, WindowClass*> classes;
     std::map<DWORD, ThreadQueue*> queues;
+    std::vector<ThreadQueue*> endedQueues; // kept: a sender may still look at one
     std::map<SurfaceId, HWND> bySurface;
     std::deque<RawInput> rawInput;
     bool pumpBusy = false;

@@ -10,6 +10,7 @@ WindowClass* FindClass(LPCWSTR name);
 void EnsureSystemClasses();
 void FreeTimersOf(HWND hwnd);
 void DestroyCaretOf(HWND hwnd);
+void EnsureBroadcastListener();
 
 namespace {
 
@@ -236,8 +237,12 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
         w->client = RECT{rc.left - w->rect.left, rc.top - w->rect.top, rc.right - w->rect.left, rc.bottom - w->rect.top};
         if (w->client.right < w->client.left) w->client.right = w->client.left;
         if (w->client.bottom < w->client.top) w->client.bottom = w->client.top;
-        if (!w->parent) CreateSurfaceFor(w);
-        else ResizeStore(w);
+        if (!w->parent) {
+            CreateSurfaceFor(w);
+            EnsureBroadcastListener();
+        } else {
+            ResizeStore(w);
+        }
     }
     if (Call(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         DestroyWindow(hwnd);
