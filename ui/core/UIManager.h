@@ -4,6 +4,7 @@
 
 #include "ui/core/UIDefine.h"
 #include "ui/core/UIUtils.h"
+#include "ui/markup/UILanguage.h"
 #include "ui/platform/win32.h"
 
 class CControlUI;
@@ -112,6 +113,9 @@ public:
     // Process-wide clean-up at exit: resource manager, control factory, string table,
     // shared resources and the kept archive.
     static void Term();
+
+    // This window's language packages.
+    CLangManagerUI* GetLangManager();
     // ---- end of process-wide resource settings ----
 
     // ---- resource registries ----
@@ -251,6 +255,7 @@ private:
     static bool m_bCachedResourceZip;
     static ZipArchive* m_hResourceZip;
     static int m_nResType;
+    CLangManagerHolder m_LangManager;
     // ---- end of process-wide resource settings ----
 
     // ---- end of resource registries ----
