@@ -59,16 +59,6 @@ private:
     DWORD id_ = 0;
 };
 
-void* threadMain(void* arg) {
-    auto* holder = static_cast<std::shared_ptr<ThreadObject>*>(arg);
-    std::shared_ptr<ThreadObject> self = std::move(*holder);
-    delete holder;
-    self->setId(GetCurrentThreadId());
-    DWORD code = self->start(self->parameter);
-    self->finish(code);
-    return nullptr;
-}
-
 // ---- mutexes ----
 
 class MutexObject;
@@ -76,7 +66,8 @@ class MutexObject;
 // Mutexes a thread owns; when the thread ends they are marked abandoned.
 struct OwnedMutexes {
     std::vector<std::weak_ptr<MutexObject>> list;
-    ~OwnedMutexes();
+    void abandonAll();
+    ~OwnedMutexes() { abandonAll(); }
 };
 thread_local OwnedMutexes ownedMutexes;
 
@@ -135,10 +126,23 @@ private:
     bool abandoned_ = false;
 };
 
-OwnedMutexes::~OwnedMutexes() {
+void OwnedMutexes::abandonAll() {
     const DWORD self = GetCurrentThreadId();
     for (auto& weak : list)
         if (auto m = weak.lock()) m->abandon(self);
+    list.clear();
+}
+
+void* threadMain(void* arg) {
+    auto* holder = static_cast<std::shared_ptr<ThreadObject>*>(arg);
+    std::shared_ptr<ThreadObject> self = std::move(*holder);
+    delete holder;
+    self->setId(GetCurrentThreadId());
+    DWORD code = self->start(self->parameter);
+    // Abandon before the handle is signalled, so a waiter on the thread sees the mutexes free.
+    ownedMutexes.abandonAll();
+    self->finish(code);
+    return nullptr;
 }
 
 // Named mutexes of this process, so that a second CreateMutexW finds the same object.
