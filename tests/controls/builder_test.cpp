@@ -10,6 +10,11 @@
 #include "ui/core/UIManager.h"
 #include "ui/markup/UIControlFactory.h"
 #include "ui/markup/UIDlgBuilder.h"
+#include "ui/markup/UILanguage.h"
+#include "ui/platform/host.h"
+
+#include <filesystem>
+#include <stdlib.h>
 
 namespace {
 
@@ -72,6 +77,8 @@ class BuilderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Message boxes must be recorded, never shown.
+        uiplatform::host::SelectBackend(uiplatform::host::Backend::Headless);
         RegisterStandIns();
         StandIn::s_created.clear();
         StandIn::s_manager = nullptr;
@@ -401,6 +408,92 @@ TEST_F(BuilderTest, MsgWndLaysOutAt400x195)
                          {L"btn_confirm", {120, 145, 230, 185}},
                          {L"btn_cancel", {250, 145, 360, 185}},
                      });
+}
+
+// A skin folder on disk with a window markup and its language file.
+class SkinFolderTest : public BuilderTest {
+protected:
+    void SetUp() override
+    {
+        BuilderTest::SetUp();
+        char tmpl[] = "/tmp/controls_skin_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+        std::filesystem::create_directories(m_dir / "Lang" / "en");
+        Write("Dlg.xml", "<Window><VerticalLayout>"
+                         "<Control name=\"a\" text=\"own\" tooltip=\"own tip\" resourceid=\"1\" />"
+                         "<Control name=\"b\" text=\"keep\" resourceid=\"2\" />"
+                         "<Control name=\"c\" text=\"plain\" />"
+                         "<Bogus name=\"x\"><Control name=\"inside\" /></Bogus>"
+                         "<Control name=\"after\" />"
+                         "</VerticalLayout></Window>");
+        Write("Lang/en/Dlg.lng", "<Language><Text id=\"1\" text=\"translated\" tooltip=\"package tip\" />"
+                                 "<Text id=\"2\" text=\"\" /></Language>");
+        std::wstring path = L"Z:" + m_dir.wstring() + L"/";
+        CPaintManagerUI::SetResourcePath(path.c_str());
+        CLangManagerUI::SetLanguage(L"Lang\\en", L"en");
+    }
+    void TearDown() override
+    {
+        CPaintManagerUI::SetResourcePath(L"");
+        std::filesystem::remove_all(m_dir);
+        BuilderTest::TearDown();
+    }
+    void Write(const char* name, const char* text)
+    {
+        std::ofstream out(m_dir / name, std::ios::binary);
+        out << text;
+    }
+
+    std::filesystem::path m_dir;
+};
+
+TEST_F(SkinFolderTest, TextsComeFromTheLanguagePackageAndUnknownClassesAreReported)
+{
+    size_t before = uiplatform::host::MessageBoxLog().size();
+    CDialogBuilder builder;
+    m_root = builder.Create(STRINGorID(L"Dlg.xml"), nullptr, nullptr, &m_pm, nullptr);
+    ASSERT_NE(m_root, nullptr);
+
+    // The unknown element was reported once and skipped with its children.
+    std::vector<uiplatform::host::MessageBoxRecord> log = uiplatform::host::MessageBoxLog();
+    ASSERT_EQ(log.size(), before + 1);
+    EXPECT_EQ(log.back().text, L"CDialogBuilder::_Parse Error\r\nFile: Dlg.xml\r\nControl: Bogus");
+    EXPECT_EQ(log.back().caption, L"Create Control Failed");
+    EXPECT_EQ(log.back().type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(log.back().owner, nullptr);
+    EXPECT_EQ(AsContainer(m_root)->GetCount(), 4);
+    EXPECT_EQ(Find(m_root, L"inside"), nullptr);
+    ASSERT_NE(Find(m_root, L"after"), nullptr);
+
+    CControlUI* a = Find(m_root, L"a");
+    CControlUI* b = Find(m_root, L"b");
+    CControlUI* c = Find(m_root, L"c");
+    EXPECT_STREQ(a->GetSkinFile().GetData(), L"Dlg.xml");
+    // Detached from the manager, controls show their own texts.
+    EXPECT_STREQ(a->GetText().GetData(), L"own");
+
+    m_root->SetManager(&m_pm, nullptr, false);
+    EXPECT_NE(a->GetLangPackage(), nullptr);
+    EXPECT_STREQ(a->GetText().GetData(), L"translated");
+    EXPECT_STREQ(a->GetToolTip().GetData(), L"package tip");
+    a->SetText(L"set later");
+    EXPECT_STREQ(a->GetText().GetData(), L"translated"); // a non-empty package text wins
+    EXPECT_STREQ(b->GetText().GetData(), L"keep");       // an empty one does not
+    EXPECT_STREQ(c->GetText().GetData(), L"plain");      // no resource id
+    m_root->SetManager(nullptr, nullptr, false);
+
+    // A second build of the same skin file gets no package: its controls keep their texts.
+    CDialogBuilder again;
+    CControlUI* second = again.Create(STRINGorID(L"Dlg.xml"), nullptr, nullptr, &m_pm, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(Find(second, L"a")->GetSkinFile().IsEmpty());
+    delete second;
+
+    // A missing file fails with the lookup's reason.
+    CDialogBuilder missing;
+    EXPECT_EQ(missing.Create(STRINGorID(L"Nope.xml"), nullptr, nullptr, &m_pm, nullptr), nullptr);
+    EXPECT_FALSE(missing.GetLastErrorMessage().IsEmpty());
 }
 
 } // namespace
