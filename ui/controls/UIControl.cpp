@@ -4,6 +4,7 @@
 
 #include "ui/controls/UIAttributeValue.h"
 #include "ui/core/UIManager.h"
+#include "ui/markup/UILanguage.h"
 
 using uiattr::EqualsNoCase;
 
@@ -125,7 +126,10 @@ void CControlUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool
 
 CControlUI* CControlUI::GetParent() const { return m_pParent; }
 
-CUIString CControlUI::GetText() const { return m_sText; }
+CUIString CControlUI::GetText() const
+{
+    return UIResolveControlText(m_pManager, m_sSkinFile, m_iResourceID, m_bResourceText, m_sText, UILangText::Text);
+}
 
 void CControlUI::SetText(LPCTSTR pstrText)
 {
@@ -183,6 +187,8 @@ void CControlUI::SetResourceID(int iResourceID)
     m_iResourceID = iResourceID;
     Invalidate();
 }
+
+CLangPackageUI* CControlUI::GetLangPackage() const { return UIGetLangPackage(m_pManager, m_sSkinFile); }
 
 void CControlUI::SetSkinFile(LPCTSTR pstrSkinFile) { m_sSkinFile = pstrSkinFile; }
 
@@ -409,7 +415,11 @@ bool CControlUI::IsAutoCalcHeight() const { return m_bAutoCalcHeight; }
 
 void CControlUI::SetAutoCalcHeight(bool bAutoCalcHeight) { m_bAutoCalcHeight = bAutoCalcHeight; }
 
-CUIString CControlUI::GetToolTip() const { return m_sToolTip; }
+CUIString CControlUI::GetToolTip() const
+{
+    return UIResolveControlText(m_pManager, m_sSkinFile, m_iResourceID, m_bResourceText, m_sToolTip,
+                                UILangText::ToolTip);
+}
 
 void CControlUI::SetToolTip(LPCTSTR pstrText)
 {

@@ -62,6 +62,7 @@ public:
     virtual void SetResourceText(bool bResource);
     virtual int GetResourceID() const;
     virtual void SetResourceID(int iResourceID);
+    virtual CLangPackageUI* GetLangPackage() const;
     virtual void SetSkinFile(LPCTSTR pstrSkinFile);
     virtual CUIString GetSkinFile() const;
 

@@ -141,6 +141,9 @@ public:
     void RemoveAllFonts(bool bShared = false);
     void RebuildFont(TFontInfo* pFontInfo);
     int GetCustomFontCount(bool bShared = false) const;
+    // Registers the fonts of a font file read through the skin lookup for this process;
+    // they stay registered while this manager lives.
+    bool AddFontArray(LPCTSTR pstrPath);
 
     const TImageInfo* AddImage(LPCTSTR bitmap, LPCTSTR type = nullptr, DWORD mask = 0, int width = 0,
                                int height = 0, DWORD fillcolor = 0, bool bUseHSL = false, bool bShared = false,
@@ -204,6 +207,8 @@ public:
 
     // Control creators added by plug-ins; the dialog builder asks them after the factory.
     static CStdPtrArray* GetPlugins();
+    // Loads a module and adds its exported "CreateControl" to the plug-in creators.
+    static bool LoadPlugin(LPCTSTR pstrModuleName);
 
     // Layout and repaint requests from controls.
     bool IsUpdateNeeded() const;
@@ -246,6 +251,7 @@ private:
     bool m_bUpdateNeeded;
     RECT m_rcLayeredUpdate;
     CStdPtrArray m_aDelayedCleanup;
+    CStdPtrArray m_aFonts;
     // ---- process-wide resource settings ----
     static HINSTANCE m_hInstance;
     static HINSTANCE m_hResourceInstance;

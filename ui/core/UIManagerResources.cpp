@@ -6,6 +6,7 @@
 #include "ui/controls/UIControl.h"
 
 #include "ui/core/UIManager.h"
+#include "ui/markup/UISkinFile.h"
 
 namespace {
 
@@ -146,6 +147,8 @@ CPaintManagerUI::~CPaintManagerUI()
     FreeStrings(m_ResInfo.m_AttrHash);
     FreeStrings(m_ResInfo.m_StyleHash);
     FreeStrings(m_mWindowCustomAttrHash);
+    for (int i = 0; i < m_aFonts.GetSize(); i++) RemoveFontMemResourceEx(m_aFonts[i]);
+    m_aFonts.Empty();
     delete m_pDPI;
 }
 
@@ -402,6 +405,21 @@ void CPaintManagerUI::RebuildFont(TFontInfo* pFontInfo)
     pFontInfo->tm = TEXTMETRICW{};
 }
 
+bool CPaintManagerUI::AddFontArray(LPCTSTR pstrPath)
+{
+    if (pstrPath == nullptr || pstrPath[0] == L'\0') return false;
+    SkinFileData data;
+    if (!ReadSkinFile(pstrPath, data) || data.size == 0) return false;
+    DWORD nFonts = 0;
+    HANDLE hFont = AddFontMemResourceEx(data.bytes.get(), data.size, nullptr, &nFonts);
+    if (hFont == nullptr) return false;
+    if (!m_aFonts.Add(hFont)) {
+        RemoveFontMemResourceEx(hFont);
+        return false;
+    }
+    return true;
+}
+
 int CPaintManagerUI::GetCustomFontCount(bool bShared) const
 {
     return bShared ? m_SharedResInfo.m_CustomFonts.GetSize() : m_ResInfo.m_CustomFonts.GetSize();
@@ -637,6 +655,19 @@ void CPaintManagerUI::SetInitWindowParameter(bool bInit) { m_bInitWindowParamete
 HWND CPaintManagerUI::GetPaintWindow() const { return m_hWndPaint; }
 
 CStdPtrArray* CPaintManagerUI::GetPlugins() { return &m_aPlugins; }
+
+bool CPaintManagerUI::LoadPlugin(LPCTSTR pstrModuleName)
+{
+    if (pstrModuleName == nullptr || pstrModuleName[0] == L'\0') return false;
+    HMODULE hModule = LoadLibraryW(pstrModuleName);
+    if (hModule == nullptr) return false;
+    FARPROC proc = GetProcAddress(hModule, "CreateControl");
+    if (proc == nullptr) return false;
+    // The export has the creator's signature; the list keeps it as an untyped pointer.
+    LPVOID fn = reinterpret_cast<LPVOID>(proc);
+    if (m_aPlugins.Find(fn) >= 0) return true;
+    return m_aPlugins.Add(fn);
+}
 
 // ---- layout and repaint requests ----
 
