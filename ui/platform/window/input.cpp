@@ -323,7 +323,7 @@ void RouteNativeEvent(Lock& lock, const NativeEvent& ev) {
         m.cursor = ev.pt;
         pushInput(RawKind::Leave);
         break;
-    case EventKind::Expose: {
+    case EventKind::Exposed: {
         auto it = m.bySurface.find(ev.surface);
         if (it == m.bySurface.end()) break;
         if (Window* w = Find(it->second)) PresentWindow(w, &ev.rect);
@@ -353,14 +353,14 @@ void RouteNativeEvent(Lock& lock, const NativeEvent& ev) {
         });
         break;
     }
-    case EventKind::FocusIn:
-    case EventKind::FocusOut: {
+    case EventKind::FocusGained:
+    case EventKind::FocusLost: {
         auto it = m.bySurface.find(ev.surface);
         if (it == m.bySurface.end()) break;
         Window* w = Find(it->second);
         if (!w) break;
         HWND h = w->hwnd;
-        bool in_ = ev.kind == EventKind::FocusIn;
+        bool in_ = ev.kind == EventKind::FocusGained;
         PostInternal(w->thread, [=] {
             Lock l(M().mutex);
             Window* x = Find(h);
