@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <atomic>
 #include <thread>
 #include <string>
 #include <vector>
@@ -101,10 +102,15 @@ TEST(X11Window, MessageBoxIsARealModalWindowAnsweredFromTheKeyboard) {
                                  nullptr, nullptr);
     ShowWindow(owner, SW_SHOW);
     uiplatform::host::RunFor(200);
-    // Escape answers Cancel; it arrives while the box's own loop runs.
-    std::thread keys([] {
+    // Escape answers Cancel; it arrives while the box's own loop runs. The key goes to the
+    // box by its title, so another program's window with the focus does not matter.
+    std::atomic<bool> answered{false};
+    std::thread keys([&] {
         Sleep(800);
-        if (system("xdotool key Escape") != 0) return;
+        while (!answered) {
+            if (system("xdotool search --name '^Question$' key --window %1 Escape >/dev/null 2>&1") != 0) Sleep(100);
+            Sleep(400);
+        }
     });
     bool ownerDisabledDuring = false;
     SetTimer(owner, 5, 300, [](HWND h, UINT, UINT_PTR, DWORD) {
@@ -112,6 +118,7 @@ TEST(X11Window, MessageBoxIsARealModalWindowAnsweredFromTheKeyboard) {
         if (!IsWindowEnabled(h)) SetPropW(h, L"disabled", reinterpret_cast<HANDLE>(1));
     });
     int answer = MessageBoxW(owner, L"Leave the installation?", L"Question", MB_OKCANCEL | MB_ICONQUESTION);
+    answered = true;
     keys.join();
     ownerDisabledDuring = GetPropW(owner, L"disabled") != nullptr;
     EXPECT_EQ(answer, IDCANCEL);

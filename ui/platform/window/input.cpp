@@ -313,12 +313,16 @@ void RouteNativeEvent(Lock& lock, const NativeEvent& ev) {
         pushInput(RawKind::Wheel);
         break;
     case EventKind::KeyDown:
-    case EventKind::KeyUp:
+    case EventKind::KeyUp: {
         in.vk = ev.vk;
         in.ch = ev.ch;
         in.pt = m.cursor;
+        // The surface the display delivered the key to, for when no window of ours is active.
+        auto it = m.bySurface.find(ev.surface);
+        in.target = it == m.bySurface.end() ? nullptr : it->second;
         pushInput(ev.kind == EventKind::KeyDown ? RawKind::KeyDown : RawKind::KeyUp);
         break;
+    }
     case EventKind::PointerLeft:
         m.cursor = ev.pt;
         pushInput(RawKind::Leave);
@@ -403,6 +407,20 @@ bool TakeInput(Lock& lock, ThreadQueue* q, HWND filter, UINT minMsg, UINT maxMsg
                 target = M().capture ? M().capture : TopFromPoint(in.pt, nullptr);
             } else {
                 target = M().focus ? M().focus : M().active;
+                HWND delivered = in.target;
+                if (!target && Find(delivered) && !Disabled(delivered)) {
+                    // The display gave the key to one of our windows while we thought none
+                    // was active: that window becomes active, as a click would make it.
+                    HWND top = TopLevelOf(delivered);
+                    Window* tw = Find(top);
+                    if (tw && tw->thread == q->thread && !(tw->exStyle & WS_EX_NOACTIVATE)) {
+                        lock.unlock();
+                        ActivateWindow(top, WA_ACTIVE);
+                        lock.lock();
+                        continue;
+                    }
+                    target = delivered;
+                }
             }
             Window* tw = Find(target);
             if (!tw) {
