@@ -232,14 +232,45 @@ TEST_F(Processes, OnlyInheritableHandlesReachTheChild) {
     CloseHandle(pi.hThread);
 }
 
+bool startChild(const wchar_t* mode, const std::string& ready, PROCESS_INFORMATION& pi) {
+    std::wstring child = uiplatform::WindowsPathFromHost(KERNEL_CHILD);
+    std::wstring line = L"\"" + child + L"\" " + mode + L" kernel-test-instance " + std::wstring(ready.begin(), ready.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+}
+
+void endChild(PROCESS_INFORMATION& pi) {
+    TerminateProcess(pi.hProcess, 0);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+TEST_F(Processes, NamedMutexOwnershipCrossesProcesses) {
+    HANDLE mine = CreateMutexW(nullptr, TRUE, L"kernel-test-instance");
+    ASSERT_NE(mine, nullptr);
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(startChild(L"take-mutex", work() + "/taken", child));
+    usleep(200000);
+    EXPECT_FALSE(exists(work() + "/taken")); // blocked while this process owns it
+    ASSERT_TRUE(ReleaseMutex(mine));
+    ASSERT_TRUE(waitForFile(work() + "/taken"));
+    EXPECT_EQ(readText(work() + "/taken"), "0\n");
+    EXPECT_EQ(WaitForSingleObject(mine, 50), static_cast<DWORD>(WAIT_TIMEOUT)); // now the child owns it
+
+    // The child dies holding it: the next owner is told the mutex was abandoned, then it is normal.
+    endChild(child);
+    EXPECT_EQ(WaitForSingleObject(mine, 10000), static_cast<DWORD>(WAIT_ABANDONED));
+    ASSERT_TRUE(ReleaseMutex(mine));
+    EXPECT_EQ(WaitForSingleObject(mine, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    ASSERT_TRUE(ReleaseMutex(mine));
+    CloseHandle(mine);
+}
+
 TEST_F(Processes, NamedMutexIsSharedWithOtherProcesses) {
-    auto startHolder = [&](const std::string& ready, PROCESS_INFORMATION& pi) {
-        std::wstring child = uiplatform::WindowsPathFromHost(KERNEL_CHILD);
-        std::wstring line = L"\"" + child + L"\" hold-mutex kernel-test-instance " +
-                            std::wstring(ready.begin(), ready.end());
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    auto startHolder = [](const std::string& ready, PROCESS_INFORMATION& pi) {
+        return startChild(L"hold-mutex", ready, pi);
     };
     PROCESS_INFORMATION holder{};
     ASSERT_TRUE(startHolder(work() + "/first", holder));
@@ -253,10 +284,7 @@ TEST_F(Processes, NamedMutexIsSharedWithOtherProcesses) {
     CloseHandle(mine);
 
     // Once the holder dies, the name is free again.
-    TerminateProcess(holder.hProcess, 0);
-    ASSERT_EQ(WaitForSingleObject(holder.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-    CloseHandle(holder.hProcess);
-    CloseHandle(holder.hThread);
+    endChild(holder);
     mine = CreateMutexW(nullptr, FALSE, L"kernel-test-instance");
     ASSERT_NE(mine, nullptr);
     EXPECT_EQ(GetLastError(), 0u);
@@ -266,10 +294,7 @@ TEST_F(Processes, NamedMutexIsSharedWithOtherProcesses) {
     ASSERT_TRUE(startHolder(work() + "/second", second));
     ASSERT_TRUE(waitForFile(work() + "/second"));
     EXPECT_EQ(readText(work() + "/second"), "1 183\n");
-    TerminateProcess(second.hProcess, 0);
-    WaitForSingleObject(second.hProcess, 10000);
-    CloseHandle(second.hProcess);
-    CloseHandle(second.hThread);
+    endChild(second);
     CloseHandle(mine);
 }
 

@@ -329,10 +329,20 @@ bool mapPath(const wchar_t* windowsPath, std::string& hostPath) {
 }
 
 std::wstring windowsPathOf(const std::string& hostPath) {
-    const std::string driveC = prefixPath() + "/drive_c";
+    std::string driveC = prefixPath() + "/drive_c";
+    auto under = [&hostPath](const std::string& folder) {
+        return hostPath == folder || hostPath.rfind(folder + "/", 0) == 0;
+    };
+    if (!under(driveC)) {
+        // getcwd and /proc report resolved paths; the prefix may be reached through a link.
+        if (char* resolved = realpath(driveC.c_str(), nullptr)) {
+            driveC = resolved;
+            free(resolved);
+        }
+    }
     std::string rest;
     std::wstring drive;
-    if (hostPath == driveC || hostPath.rfind(driveC + "/", 0) == 0) {
+    if (under(driveC)) {
         drive = L"C:";
         rest = hostPath.substr(driveC.size());
     } else {
@@ -436,7 +446,7 @@ std::mutex& threadLockFor(const std::string& name) {
 } // namespace
 
 FileLock::FileLock(const std::string& name) : threads_(threadLockFor(name)) {
-    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ >= 0) {
         while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
