@@ -1,5 +1,6 @@
 #include "tests/markup/markup_test_util.h"
 #include "tests/markup/zip_builder.h"
+#include "ui/controls/UIControl.h"
 #include "ui/markup/UILanguage.h"
 #include "ui/markup/UIResourceManager.h"
 
@@ -182,4 +183,31 @@ TEST_F(LanguageTest, ResourceManagerAliasesAndTexts)
     rm->ResetResourceMap();
     EXPECT_EQ(rm->GetImagePath(L"logo"), nullptr);
     EXPECT_STREQ(rm->GetText(L"a").GetData(), L"a");
+}
+
+TEST_F(LanguageTest, ControlsShowPackageTextsOverTheirOwn)
+{
+    CLangManagerUI::SetLanguage(L"Lang\\ChineseSimplified", L"chs");
+    CPaintManagerUI pm;
+    pm.GetLangManager()->AddPackage(L"MainFrame.xml");
+    CControlUI name, percent, tip;
+    for (CControlUI* c : {&name, &percent, &tip}) {
+        c->SetManager(&pm, nullptr, false);
+        c->SetSkinFile(L"MainFrame.xml");
+    }
+    name.SetResourceID(1);
+    name.SetText(L"set by the program");
+    EXPECT_STREQ(name.GetText().GetData(), L"Quorvelio");
+    percent.SetResourceID(12);
+    percent.SetText(L"42%");
+    EXPECT_STREQ(percent.GetText().GetData(), L"42%");
+    tip.SetResourceID(5);
+    tip.SetText(L"own");
+    tip.SetToolTip(L"own tip");
+    EXPECT_STREQ(tip.GetText().GetData(), L"own");
+    EXPECT_STREQ(tip.GetToolTip().GetData(), L"tip only");
+
+    CLangManagerUI::SetLanguage(L"Lang\\English", L"en");
+    pm.GetLangManager()->ReloadLanguage();
+    EXPECT_STREQ(name.GetText().GetData(), L"Compactrix");
 }

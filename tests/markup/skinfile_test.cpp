@@ -164,3 +164,24 @@ TEST_F(SkinTest, InstancePathAndResourceModule)
     EXPECT_EQ(CPaintManagerUI::GetResourceDll(), self);
     CPaintManagerUI::SetInstance(nullptr);
 }
+
+TEST_F(SkinTest, DataReadingOfModuleResources)
+{
+    static const char bytes[] = "resource bytes";
+    uiplatform::RegisterResource(L"PNG", L"logo.png", bytes, sizeof bytes - 1);
+    SkinFileData data;
+    ASSERT_TRUE(ReadSkinResource(L"logo.png", L"PNG", nullptr, data));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data.bytes.get()), data.size), "resource bytes");
+    EXPECT_EQ(data.bytes[data.size], 0);
+    // A missing resource falls back to the name as a path; a missing id has no fallback.
+    WriteFile("pic.png", "from disk");
+    ASSERT_TRUE(ReadSkinResource((Folder() + L"pic.png").c_str(), L"PNG", nullptr, data));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data.bytes.get()), data.size), "from disk");
+    EXPECT_FALSE(ReadSkinResource(STRINGorID(4711u), L"PNG", nullptr, data));
+    EXPECT_FALSE(ReadSkinResource(L"nowhere.png", L"PNG", nullptr, data));
+
+    CUIString before = CPaintManagerUI::GetCurrentPath();
+    CPaintManagerUI::SetCurrentPath(Folder().c_str());
+    EXPECT_EQ(ReadData(L"pic.png"), "from disk") << "relative to the current directory";
+    CPaintManagerUI::SetCurrentPath(before);
+}
