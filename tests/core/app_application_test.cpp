@@ -133,6 +133,7 @@ TEST_F(AppTest, InitInstanceRegistersTheSkinByResourceType)
     app.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
     ASSERT_TRUE(app.InitInstance(GetModuleHandleW(nullptr)));
     EXPECT_EQ(CPaintManagerUI::GetResourceType(), ResZipResource);
+    EXPECT_EQ(app.GetInstance(), GetModuleHandleW(nullptr));
     CUIString path = app.GetAppPath();
     ASSERT_FALSE(path.IsEmpty());
     EXPECT_EQ(path.GetAt(path.GetLength() - 1), L'\\');

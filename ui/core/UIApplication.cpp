@@ -72,6 +72,7 @@ bool CUIApplication::InitInstance(HINSTANCE hInstance)
     if (FAILED(::CoInitialize(nullptr)))
         return false;
     ::OleInitialize(nullptr);
+    m_hInstance = hInstance;
     CPaintManagerUI::SetInstance(hInstance);
     m_strAppPath = CPaintManagerUI::GetInstancePath();
     InitResource();
