@@ -754,7 +754,7 @@ UINT WINAPI RegisterWindowMessageW(LPCWSTR lpString);
 // Reaches the top-level windows of this process and of the other processes of the
 // session that use this layer. Only registered messages (0xC000-0xFFFF) and WM_NULL
 // travel between processes, as pointer-free values.
-long WINAPI BroadcastSystemMessageW(DWORD flags, LPDWORD lpInfo, UINT Msg, WPARAM wParam, LPARAM lParam);
+LONG WINAPI BroadcastSystemMessageW(DWORD flags, LPDWORD lpInfo, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 // ---- input ----
 SHORT WINAPI GetKeyState(int nVirtKey);
@@ -810,6 +810,10 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor);
 HCURSOR WINAPI GetCursor();
 int WINAPI ShowCursor(BOOL bShow);
 
+#define RT_CURSOR MAKEINTRESOURCEW(1)
+#define RT_BITMAP MAKEINTRESOURCEW(2)
+#define RT_ICON MAKEINTRESOURCEW(3)
+#define RT_GROUP_ICON MAKEINTRESOURCEW(14)
 #define IMAGE_BITMAP 0
 #define IMAGE_ICON 1
 #define IMAGE_CURSOR 2
@@ -817,8 +821,10 @@ int WINAPI ShowCursor(BOOL bShow);
 #define LR_LOADFROMFILE 0x00000010
 #define LR_DEFAULTSIZE 0x00000040
 #define LR_SHARED 0x00008000
-// IMAGE_ICON from a module's embedded icon resource (an .ico file or a PNG) or, with
-// LR_LOADFROMFILE, from such a file.
+// IMAGE_ICON from a module's icon resource (RT_GROUP_ICON: an .ico file, a PNG, or a
+// group directory over RT_ICON entries), from a file with LR_LOADFROMFILE, or a system
+// icon (hInst NULL, IDI_*); IMAGE_CURSOR for system cursors. IMAGE_BITMAP fails with
+// ERROR_NOT_SUPPORTED. cx, cy of 0 mean the image's own size (LR_DEFAULTSIZE: SM_CXICON).
 HANDLE WINAPI LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad);
 HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 BOOL WINAPI DestroyIcon(HICON hIcon);

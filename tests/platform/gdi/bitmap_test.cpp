@@ -105,6 +105,24 @@ TEST(Dc, SaveAndRestoreBringBackObjectsColoursOriginsAndClip) {
     DeleteObject(brush);
 }
 
+TEST(Dc, ANewMemoryDcHoldsAOnePixelBitmapThatDrawingLeavesAlone) {
+    HDC a = CreateCompatibleDC(nullptr);
+    HDC b = CreateCompatibleDC(nullptr);
+    RECT box{};
+    EXPECT_EQ(GetClipBox(a, &box), SIMPLEREGION);
+    EXPECT_EQ(box.right, 1);
+    BITMAP bm{};
+    ASSERT_EQ(GetObjectW(GetCurrentObject(a, OBJ_BITMAP), sizeof bm, &bm), (int)sizeof bm);
+    EXPECT_EQ(bm.bmWidth, 1);
+    RECT all{0, 0, 1, 1};
+    FillRect(a, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    DibDc probe(1, 1);
+    BitBlt(probe.dc, 0, 0, 1, 1, b, 0, 0, SRCCOPY);
+    EXPECT_EQ(probe.at(0, 0), 0u); // the other DC's default bitmap is untouched
+    DeleteDC(a);
+    DeleteDC(b);
+}
+
 TEST(Dc, StockObjectsAndDeviceCaps) {
     LOGBRUSH lb{};
     ASSERT_EQ(GetObjectW(GetStockObject(NULL_BRUSH), sizeof lb, &lb), (int)sizeof lb);
@@ -140,6 +158,33 @@ TEST(Fill, FillRectHonoursWindowOriginClipAndHollowBrush) {
     EXPECT_EQ(d.count(0xFF0000FFu), 9);
     DeleteObject(clip);
     DeleteObject(blue);
+}
+
+TEST(Fill, ViewportAndWindowOriginsCombine) {
+    DibDc d(10, 10);
+    POINT old{};
+    EXPECT_TRUE(SetViewportOrgEx(d.dc, 5, 5, &old));
+    EXPECT_EQ(old.x, 0);
+    SetWindowOrgEx(d.dc, 2, 2, nullptr); // device = logical - window + viewport
+    RECT r{2, 2, 3, 3};
+    FillRect(d.dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(d.at(5, 5), 0xFF000000u);
+    EXPECT_EQ(d.count(0xFF000000u), 1);
+    POINT vp{};
+    EXPECT_TRUE(GetViewportOrgEx(d.dc, &vp));
+    EXPECT_EQ(vp.y, 5);
+    RECT box{};
+    GetClipBox(d.dc, &box); // logical
+    EXPECT_EQ(box.left, -3);
+    EXPECT_EQ(box.right, 7);
+    EXPECT_EQ(GetBkMode(d.dc), OPAQUE);
+    EXPECT_EQ(SetBkMode(d.dc, TRANSPARENT), OPAQUE);
+    EXPECT_EQ(SetBkMode(d.dc, 7), 0);
+    EXPECT_EQ(GetBkMode(d.dc), TRANSPARENT);
+    EXPECT_EQ(SetStretchBltMode(d.dc, HALFTONE), BLACKONWHITE);
+    EXPECT_EQ(GetStretchBltMode(d.dc), HALFTONE);
+    EXPECT_EQ(SetBkColor(d.dc, RGB(1, 2, 3)), RGB(255, 255, 255));
+    EXPECT_EQ(GetBkColor(d.dc), RGB(1, 2, 3));
 }
 
 TEST(Blit, BitBltCopiesAllFourBytesWithinSourceAndClip) {

@@ -71,6 +71,27 @@ TEST(AlphaBlend, RejectsSourceOutsideTheBitmapAndBadBlendFunctions) {
     EXPECT_FALSE(AlphaBlend(src.dc, 1, 1, 2, 2, src.dc, 0, 0, 2, 2, blend(255, 0)));
 }
 
+TEST(AlphaBlend, Msimg32ResolvesThroughLoadLibrary) {
+    HMODULE msimg32 = LoadLibraryW(L"msimg32.dll");
+    ASSERT_NE(msimg32, nullptr);
+    using AlphaBlendFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
+    using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+    auto blendFn = reinterpret_cast<AlphaBlendFn>(reinterpret_cast<void (*)()>(GetProcAddress(msimg32, "AlphaBlend")));
+    auto gradientFn =
+        reinterpret_cast<GradientFillFn>(reinterpret_cast<void (*)()>(GetProcAddress(msimg32, "GradientFill")));
+    ASSERT_NE(blendFn, nullptr);
+    ASSERT_NE(gradientFn, nullptr);
+    DibDc src(1, 1, false, 0xFFFF0000u), dst(1, 1, false, 0xFF0000FFu);
+    EXPECT_TRUE(blendFn(dst.dc, 0, 0, 1, 1, src.dc, 0, 0, 1, 1, blend(128, 0)));
+    EXPECT_EQ(dst.at(0, 0), 0xFF80007Fu);
+    TRIVERTEX v[2] = {{0, 0, 0xFF00, 0, 0, 0xFF00}, {1, 1, 0xFF00, 0, 0, 0xFF00}};
+    GRADIENT_RECT gr{0, 1};
+    EXPECT_TRUE(gradientFn(dst.dc, v, 2, &gr, 1, GRADIENT_FILL_RECT_H));
+    EXPECT_EQ(dst.at(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(GetProcAddress(msimg32, "TransparentBlt"), nullptr);
+    FreeLibrary(msimg32);
+}
+
 TEST(StretchBlt, NearestAndHalftone) {
     DibDc src(2, 2);
     src.at(0, 0) = 0xFF000000u;

@@ -201,6 +201,21 @@ TEST_F(GdiPlus, DrawStringAlignsCentresAndUsesTheBrushAlpha) {
                 maxX = std::max(maxX, x);
     EXPECT_GE(maxX, 0);
     EXPECT_LT(maxX, 20);
+    // Unwrapped lines are aligned one by one.
+    DibDc m(200, 80);
+    Text tm(m.dc, -16);
+    Graphics gm(m.dc);
+    GdipSetStringFormatFlags(tm.format, StringFormatFlagsNoWrap);
+    GdipSetStringFormatAlign(tm.format, StringAlignmentFar);
+    RectF box(0, 0, 200, 80);
+    GdipDrawString(gm.g, L"WWWWWW\ni", -1, tm.font, &box, tm.format, brush);
+    int rightTop = -1, rightBottom = -1;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (m.at(x, y))
+                (y < 20 ? rightTop : rightBottom) = std::max(y < 20 ? rightTop : rightBottom, x);
+    EXPECT_NEAR(rightTop, 199, 3);
+    EXPECT_NEAR(rightBottom, 199, 3);
     GdipDeleteBrush(brush);
 }
 

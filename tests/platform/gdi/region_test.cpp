@@ -52,7 +52,9 @@ TEST(Region, RectanglesExcludeRightAndBottomEdges) {
     EXPECT_FALSE(RectInRegion(r, &out));
     EXPECT_EQ(OffsetRgn(r, 5, 0), SIMPLEREGION);
     EXPECT_TRUE(PtInRegion(r, 14, 0));
-    HRGN same = CreateRectRgn(5, 0, 15, 10);
+    HRGN same = CreateRectRgn(0, 0, 1, 1);
+    EXPECT_FALSE(EqualRgn(r, same));
+    EXPECT_TRUE(SetRectRgn(same, 15, 10, 5, 0));
     EXPECT_TRUE(EqualRgn(r, same));
     DeleteObject(r);
     DeleteObject(same);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -248,6 +249,51 @@ TEST(DrawText, PrefixCharacters) {
     EXPECT_GT(withPrefix.pixels, without.pixels);
 }
 
+TEST(DrawText, EditControlLeavesOutAPartlyVisibleLastLine) {
+    for (bool edit : {false, true}) {
+        DibDc d(200, 100);
+        FontInDc f(d.dc, -16);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(d.dc, &tm);
+        RECT r{0, 0, 200, tm.tmHeight + tm.tmHeight / 2};
+        DrawTextW(d.dc, L"first\nsecond", -1, &r, edit ? DT_EDITCONTROL : 0);
+        Ink ink = inkOf(d);
+        if (edit)
+            EXPECT_LE(ink.bottom, tm.tmHeight);
+        else
+            EXPECT_GT(ink.bottom, tm.tmHeight);
+    }
+}
+
+TEST(Fonts, UnderlineStrikeOutAndItalicChangeTheInk) {
+    auto draw = [](BYTE italic, BYTE underline, BYTE strike) {
+        DibDc d(120, 40);
+        HFONT font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, italic, underline, strike, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                 L"Microsoft YaHei");
+        HGDIOBJ old = SelectObject(d.dc, font);
+        SetBkMode(d.dc, TRANSPARENT);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(d.dc, &tm);
+        EXPECT_EQ(tm.tmItalic, italic);
+        EXPECT_EQ(tm.tmUnderlined, underline);
+        EXPECT_EQ(tm.tmStruckOut, strike);
+        RECT r{0, 0, 120, 40};
+        DrawTextW(d.dc, L"nnnn", -1, &r, DT_SINGLELINE);
+        Ink ink = inkOf(d);
+        SelectObject(d.dc, old);
+        DeleteObject(font);
+        return ink;
+    };
+    Ink plain = draw(0, 0, 0);
+    Ink underlined = draw(0, 1, 0);
+    Ink struck = draw(0, 0, 1);
+    Ink italic = draw(1, 0, 0);
+    EXPECT_GT(underlined.bottom, plain.bottom); // a line under the baseline
+    EXPECT_GT(struck.pixels, plain.pixels);     // a line through the letters
+    EXPECT_EQ(struck.bottom, plain.bottom);
+    EXPECT_NE(italic.pixels, plain.pixels);
+}
+
 TEST(DrawText, ClipsToTheRectangleUnlessNoClip) {
     for (bool noClip : {false, true}) {
         DibDc d(200, 40);
@@ -347,15 +393,55 @@ TEST(Fonts, AbcWidthsAddUpToTheAdvance) {
     DeleteDC(dc);
 }
 
+std::vector<char> readFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Renames every "DejaVu Sans" in a font's name table (ASCII and UTF-16BE) to a family no
+// installed font has, so that only the memory copy can answer for it.
+void rename(std::vector<char>& font, const std::string& from, const std::string& to) {
+    auto replaceAll = [&](const std::string& a, const std::string& b) {
+        for (auto it = std::search(font.begin(), font.end(), a.begin(), a.end()); it != font.end();
+             it = std::search(it + 1, font.end(), a.begin(), a.end()))
+            std::copy(b.begin(), b.end(), it);
+    };
+    auto wide = [](const std::string& s) {
+        std::string w;
+        for (char c : s)
+            w += std::string(1, '\0') + c;
+        return w;
+    };
+    replaceAll(from, to);
+    replaceAll(wide(from), wide(to));
+}
+
+std::string resolvedFamily(const wchar_t* face) {
+    LOGFONTW lf{};
+    lf.lfHeight = -14;
+    wcscpy(lf.lfFaceName, face);
+    HFONT f = CreateFontIndirectW(&lf);
+    PangoFont* loaded = pango_context_load_font(uiplatform::gdi::textContext(), uiplatform::gdi::asFont(f)->desc);
+    PangoFontDescription* d = pango_font_describe(loaded);
+    std::string family = pango_font_description_get_family(d);
+    pango_font_description_free(d);
+    g_object_unref(loaded);
+    DeleteObject(f);
+    return family;
+}
+
 TEST(Fonts, MemoryFontsRegisterAndRemove) {
-    std::ifstream in("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", std::ios::binary);
-    ASSERT_TRUE(in.good());
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<char> bytes = readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_FALSE(bytes.empty());
+    rename(bytes, "DejaVu Sans", "QuorvelTest");
+    EXPECT_NE(resolvedFamily(L"QuorvelTest"), "QuorvelTest");
     DWORD count = 0;
     HANDLE h = AddFontMemResourceEx(bytes.data(), (DWORD)bytes.size(), nullptr, &count);
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(count, 2u); // the collection holds two faces
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(resolvedFamily(L"QuorvelTest"), "QuorvelTest");
     EXPECT_TRUE(RemoveFontMemResourceEx(h));
+    EXPECT_NE(resolvedFamily(L"QuorvelTest"), "QuorvelTest");
     EXPECT_FALSE(RemoveFontMemResourceEx(h));
     char garbage[64] = "not a font";
     EXPECT_EQ(AddFontMemResourceEx(garbage, sizeof garbage, nullptr, &count), nullptr);

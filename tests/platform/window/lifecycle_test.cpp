@@ -219,3 +219,57 @@ TEST_F(WindowTest, MaximizeMinimizeRestore) {
     EXPECT_EQ(r.right, 400);
     DestroyWindow(hwnd);
 }
+
+namespace {
+WNDPROC g_previous;
+std::vector<UINT> g_subclassSeen;
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    g_subclassSeen.push_back(msg);
+    return CallWindowProcW(g_previous, hwnd, msg, wParam, lParam) + (msg == WM_APP ? 10 : 0);
+}
+} // namespace
+
+TEST_F(WindowTest, SubclassingChainsThroughCallWindowProc) {
+    HWND hwnd = Make(0, 0, 10, 10);
+    Handler() = [](HWND, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+        if (msg != WM_APP) return false;
+        *r = 5;
+        return true;
+    };
+    g_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+    EXPECT_EQ(g_previous, &RecordingProc);
+    Log().clear();
+    EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 15);
+    EXPECT_EQ(Count(hwnd, WM_APP), 1u);
+    // Removing the subclass restores the original procedure.
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
+    g_subclassSeen.clear();
+    EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 5);
+    EXPECT_TRUE(g_subclassSeen.empty());
+    DestroyWindow(hwnd);
+}
+
+TEST_F(WindowTest, FocusMovesWithKillFocusBeforeSetFocus) {
+    HWND top = Make(0, 0, 100, 100);
+    HWND a = Make(0, 0, 10, 10, WS_CHILD | WS_VISIBLE, 0, top);
+    HWND b = Make(20, 0, 10, 10, WS_CHILD | WS_VISIBLE, 0, top);
+    ShowWindow(top, SW_SHOW);
+    SetFocus(a);
+    Log().clear();
+    EXPECT_EQ(SetFocus(b), a);
+    std::vector<Logged> seq;
+    for (auto& l : Log())
+        if (l.msg == WM_KILLFOCUS || l.msg == WM_SETFOCUS) seq.push_back(l);
+    ASSERT_EQ(seq.size(), 2u);
+    EXPECT_EQ(seq[0].hwnd, a);
+    EXPECT_EQ(seq[0].msg, static_cast<UINT>(WM_KILLFOCUS));
+    EXPECT_EQ(seq[0].wParam, reinterpret_cast<WPARAM>(b));
+    EXPECT_EQ(seq[1].hwnd, b);
+    EXPECT_EQ(seq[1].wParam, reinterpret_cast<WPARAM>(a));
+    EXPECT_EQ(GetFocus(), b);
+    // A disabled window loses the focus and cannot take it.
+    EnableWindow(b, FALSE);
+    EXPECT_EQ(GetFocus(), nullptr);
+    EXPECT_EQ(SetFocus(b), nullptr);
+    DestroyWindow(top);
+}

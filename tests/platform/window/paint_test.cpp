@@ -1,6 +1,12 @@
 // Painting, window regions and layered windows, read back from the headless screen.
 #include "window_test_util.h"
 
+#include <cairo.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
 using namespace wintest;
 namespace host = uiplatform::host;
 
@@ -223,5 +229,36 @@ TEST_F(WindowTest, GetDcDrawsIntoTheBackingStore) {
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);
+    DestroyWindow(hwnd);
+}
+
+TEST_F(WindowTest, SnapshotsWritePngFilesOfTheScreenAndOfAWindow) {
+    HWND hwnd = Make(5, 5, 20, 10);
+    ShowWindow(hwnd, SW_SHOW);
+    HDC dc = GetDC(hwnd);
+    FillClient(hwnd, dc, RGB(10, 200, 30));
+    ReleaseDC(hwnd, dc);
+    char dir[] = "/tmp/uiplatform-snap-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string screen = std::string(dir) + "/screen.png", window = std::string(dir) + "/window.png";
+    ASSERT_TRUE(host::SnapshotScreen(screen.c_str()));
+    ASSERT_TRUE(host::SnapshotWindow(hwnd, window.c_str()));
+    EXPECT_FALSE(host::SnapshotWindow(nullptr, window.c_str()));
+    auto pixel = [](const std::string& path, int x, int y) {
+        cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+        uint32_t v = 0;
+        if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+            cairo_surface_flush(s);
+            v = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
+        }
+        cairo_surface_destroy(s);
+        return v;
+    };
+    EXPECT_EQ(pixel(screen, 10, 10) & 0xffffff, 0x0ac81eu);
+    EXPECT_EQ(pixel(screen, 1, 1) & 0xffffff, 0u);
+    EXPECT_EQ(pixel(window, 0, 0), 0xff0ac81eu);
+    remove(screen.c_str());
+    remove(window.c_str());
+    rmdir(dir);
     DestroyWindow(hwnd);
 }

@@ -1,5 +1,6 @@
 // Bitmaps, solid brushes, fills and block transfers.
 #include "ui/platform/gdi/objects.h"
+#include "ui/platform/kernel/modules.h"
 
 #include <algorithm>
 #include <cstring>
@@ -79,21 +80,15 @@ int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     return 1;
 }
 
-BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-    Dc* dst = asDc(hdc);
-    Dc* src = asDc(hdcSrc);
-    if (!dst || !src || rop != SRCCOPY || cx < 0 || cy < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    POINT d = dst->toDevice(x, y);
-    POINT s = src->toDevice(x1, y1);
-    // Only pixels that exist in the source are copied.
+namespace {
+
+// Copies cx x cy pixels between device positions; only pixels that exist in the source move.
+void copyDevice(Dc* dst, Dc* src, POINT d, POINT s, int cx, int cy) {
     int sx0 = std::max(s.x, 0), sy0 = std::max(s.y, 0);
-    int sx1 = std::min<long long>(static_cast<long long>(s.x) + cx, src->width());
-    int sy1 = std::min<long long>(static_cast<long long>(s.y) + cy, src->height());
+    int sx1 = static_cast<int>(std::min<long long>(static_cast<long long>(s.x) + cx, src->width()));
+    int sy1 = static_cast<int>(std::min<long long>(static_cast<long long>(s.y) + cy, src->height()));
     if (sx0 >= sx1 || sy0 >= sy1)
-        return TRUE;
+        return;
     int dx = d.x - s.x, dy = d.y - s.y;
     cairo_surface_t* from = src->target();
     cairo_surface_t* to = dst->target();
@@ -117,6 +112,18 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
         }
     });
     cairo_surface_mark_dirty(to);
+}
+
+} // namespace
+
+BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+    Dc* dst = asDc(hdc);
+    Dc* src = asDc(hdcSrc);
+    if (!dst || !src || rop != SRCCOPY || cx < 0 || cy < 0 || cx > kCoordLimit || cy > kCoordLimit) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    copyDevice(dst, src, dst->toDevice(x, y), src->toDevice(x1, y1), cx, cy);
     return TRUE;
 }
 
@@ -175,52 +182,67 @@ Span normalise(int origin, int size) {
     return Span{origin, size, false};
 }
 
-// Pixels of a source rectangle resampled to the destination size, premultiplied ARGB32.
-// Nearest-neighbour samples the source pixel under each destination pixel centre; HALFTONE
-// averages (box filter when shrinking, bilinear when growing). Coordinates outside the
-// source repeat its edge pixels.
+// The pixels of `part` (relative to the destination's top-left) of a source rectangle
+// resampled to a dw x dh destination, premultiplied ARGB32. Nearest-neighbour takes the source
+// pixel under each destination pixel centre; HALFTONE averages (box filter when shrinking,
+// bilinear when growing). Coordinates outside the source repeat its edge pixels.
 std::vector<uint32_t> resample(cairo_surface_t* from, Span sx, Span sy, int dw, int dh, bool halftone, bool flipX,
-                               bool flipY) {
-    std::vector<uint32_t> out(static_cast<size_t>(dw) * dh);
+                               bool flipY, const RECT& part) {
+    const int pw = part.right - part.left, ph = part.bottom - part.top;
+    std::vector<uint32_t> out(static_cast<size_t>(pw) * ph);
     int fw = cairo_image_surface_get_width(from), fh = cairo_image_surface_get_height(from);
     cairo_surface_flush(from);
-    if (halftone && (sx.size != dw || sy.size != dh)) {
+    if (halftone) {
         cairo_surface_t* tmp = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(out.data()),
-                                                                   CAIRO_FORMAT_ARGB32, dw, dh, dw * 4);
+                                                                   CAIRO_FORMAT_ARGB32, pw, ph, pw * 4);
         cairo_t* cr = cairo_create(tmp);
-        cairo_scale(cr, static_cast<double>(dw) / sx.size, static_cast<double>(dh) / sy.size);
-        cairo_set_source_surface(cr, from, -sx.origin, -sy.origin);
-        cairo_pattern_t* p = cairo_get_source(cr);
+        cairo_pattern_t* p = cairo_pattern_create_for_surface(from);
+        // Destination pixel (part.left + u) maps to source x = origin + i * size / dw, mirrored when flipped.
+        double xx = static_cast<double>(sx.size) / dw, yy = static_cast<double>(sy.size) / dh;
+        double x0 = sx.origin + (flipX ? sx.size : 0), y0 = sy.origin + (flipY ? sy.size : 0);
+        if (flipX)
+            xx = -xx;
+        if (flipY)
+            yy = -yy;
+        cairo_matrix_t m;
+        cairo_matrix_init(&m, xx, 0, 0, yy, x0 + xx * part.left, y0 + yy * part.top);
+        cairo_pattern_set_matrix(p, &m);
         cairo_pattern_set_filter(p, CAIRO_FILTER_GOOD);
         cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
+        cairo_set_source(cr, p);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
         cairo_paint(cr);
+        cairo_pattern_destroy(p);
         cairo_destroy(cr);
         cairo_surface_finish(tmp);
         cairo_surface_destroy(tmp);
-    } else {
-        std::vector<int> xs(dw);
-        for (int i = 0; i < dw; ++i) {
-            long long v = sx.origin + (static_cast<long long>(2 * i + 1) * sx.size) / (2LL * dw);
-            xs[i] = static_cast<int>(std::clamp<long long>(v, 0, fw - 1));
-        }
-        for (int j = 0; j < dh; ++j) {
-            long long v = sy.origin + (static_cast<long long>(2 * j + 1) * sy.size) / (2LL * dh);
-            const uint32_t* line = uiplatform::gdi::row(from, static_cast<int>(std::clamp<long long>(v, 0, fh - 1)));
-            uint32_t* o = &out[static_cast<size_t>(j) * dw];
-            for (int i = 0; i < dw; ++i)
-                o[i] = line[xs[i]];
-        }
+        return out;
     }
-    if (flipX)
-        for (int j = 0; j < dh; ++j)
-            std::reverse(out.begin() + static_cast<ptrdiff_t>(j) * dw, out.begin() + static_cast<ptrdiff_t>(j + 1) * dw);
-    if (flipY)
-        for (int j = 0; j < dh / 2; ++j)
-            std::swap_ranges(out.begin() + static_cast<ptrdiff_t>(j) * dw,
-                             out.begin() + static_cast<ptrdiff_t>(j + 1) * dw,
-                             out.begin() + static_cast<ptrdiff_t>(dh - 1 - j) * dw);
+    auto sample = [](const Span& span, int i, int n, bool flip, int limit) {
+        int k = flip ? n - 1 - i : i;
+        long long v = span.origin + (static_cast<long long>(2 * k + 1) * span.size) / (2LL * n);
+        return static_cast<int>(std::clamp<long long>(v, 0, limit - 1));
+    };
+    std::vector<int> xs(static_cast<size_t>(pw));
+    for (int u = 0; u < pw; ++u)
+        xs[u] = sample(sx, part.left + u, dw, flipX, fw);
+    for (int v = 0; v < ph; ++v) {
+        const uint32_t* line = uiplatform::gdi::row(from, sample(sy, part.top + v, dh, flipY, fh));
+        uint32_t* o = &out[static_cast<size_t>(v) * pw];
+        for (int u = 0; u < pw; ++u)
+            o[u] = line[xs[u]];
+    }
     return out;
+}
+
+// The part of a destination rectangle that lies on the surface, relative to the rectangle.
+RECT visiblePart(const Dc* dc, int x, int y, int w, int h) {
+    RECT r{std::max(0, -x), std::max(0, -y), std::min(w, dc->width() - x), std::min(h, dc->height() - y)};
+    if (r.right < r.left)
+        r.right = r.left;
+    if (r.bottom < r.top)
+        r.bottom = r.top;
+    return r;
 }
 
 } // namespace
@@ -229,7 +251,8 @@ BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, 
                        int wSrc, int hSrc, DWORD rop) {
     Dc* dst = asDc(hdcDest);
     Dc* src = asDc(hdcSrc);
-    if (!dst || !src || rop != SRCCOPY) {
+    auto tooBig = [](int v) { return v < -kCoordLimit || v > kCoordLimit; };
+    if (!dst || !src || rop != SRCCOPY || tooBig(wDest) || tooBig(hDest) || tooBig(wSrc) || tooBig(hSrc)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -240,21 +263,22 @@ BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, 
     Span dx = normalise(d.x, wDest), dy = normalise(d.y, hDest);
     Span sx = normalise(s.x, wSrc), sy = normalise(s.y, hSrc);
     bool flipX = dx.flip != sx.flip, flipY = dy.flip != sy.flip;
-    if (!flipX && !flipY && dx.size == sx.size && dy.size == sy.size)
-        return BitBlt(hdcDest, xDest + (dx.flip ? wDest : 0), yDest + (dy.flip ? hDest : 0), dx.size, dy.size, hdcSrc,
-                      xSrc + (sx.flip ? wSrc : 0), ySrc + (sy.flip ? hSrc : 0), SRCCOPY);
-    if (static_cast<long long>(dx.size) * dy.size > (1LL << 28)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
+    if (!flipX && !flipY && dx.size == sx.size && dy.size == sy.size) {
+        copyDevice(dst, src, POINT{dx.origin, dy.origin}, POINT{sx.origin, sy.origin}, dx.size, dy.size);
+        return TRUE;
     }
+    RECT part = visiblePart(dst, dx.origin, dy.origin, dx.size, dy.size);
+    if (part.left >= part.right || part.top >= part.bottom)
+        return TRUE;
     std::vector<uint32_t> pixels =
-        resample(src->target(), sx, sy, dx.size, dy.size, dst->state.stretchMode == HALFTONE, flipX, flipY);
+        resample(src->target(), sx, sy, dx.size, dy.size, dst->state.stretchMode == HALFTONE, flipX, flipY, part);
+    const int pw = part.right - part.left;
+    const int px = dx.origin + part.left, py = dy.origin + part.top;
     cairo_surface_t* to = dst->target();
     cairo_surface_flush(to);
-    forEachClipped(dst, RECT{dx.origin, dy.origin, dx.origin + dx.size, dy.origin + dy.size}, [&](const RECT& r) {
+    forEachClipped(dst, RECT{px, py, dx.origin + part.right, dy.origin + part.bottom}, [&](const RECT& r) {
         for (int y = r.top; y < r.bottom; ++y)
-            std::memcpy(row(to, y) + r.left,
-                        &pixels[static_cast<size_t>(y - dy.origin) * dx.size + (r.left - dx.origin)],
+            std::memcpy(row(to, y) + r.left, &pixels[static_cast<size_t>(y - py) * pw + (r.left - px)],
                         static_cast<size_t>(r.right - r.left) * 4);
     });
     cairo_surface_mark_dirty(to);
@@ -266,7 +290,7 @@ BOOL WINAPI AlphaBlend(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest,
     Dc* dst = asDc(hdcDest);
     Dc* src = asDc(hdcSrc);
     if (!dst || !src || ftn.BlendOp != AC_SRC_OVER || ftn.BlendFlags != 0 || (ftn.AlphaFormat & ~AC_SRC_ALPHA) ||
-        wDest < 0 || hDest < 0 || wSrc < 0 || hSrc < 0) {
+        wDest < 0 || hDest < 0 || wSrc < 0 || hSrc < 0 || wDest > kCoordLimit || hDest > kCoordLimit) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -286,23 +310,25 @@ BOOL WINAPI AlphaBlend(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest,
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (static_cast<long long>(wDest) * hDest > (1LL << 28)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
+    RECT part = visiblePart(dst, d.x, d.y, wDest, hDest);
+    if (part.left >= part.right || part.top >= part.bottom)
+        return TRUE;
     // AlphaBlend always stretches like COLORONCOLOR.
     std::vector<uint32_t> stretched;
     const bool sameSize = wDest == wSrc && hDest == hSrc;
+    const int pw = part.right - part.left;
+    const int px = d.x + part.left, py = d.y + part.top;
     if (!sameSize)
-        stretched = resample(from, Span{s.x, wSrc, false}, Span{s.y, hSrc, false}, wDest, hDest, false, false, false);
+        stretched = resample(from, Span{s.x, wSrc, false}, Span{s.y, hSrc, false}, wDest, hDest, false, false, false,
+                             part);
     cairo_surface_flush(from);
     cairo_surface_flush(to);
     const uint32_t sca = ftn.SourceConstantAlpha;
     const bool perPixel = (ftn.AlphaFormat & AC_SRC_ALPHA) != 0;
-    forEachClipped(dst, RECT{d.x, d.y, d.x + wDest, d.y + hDest}, [&](const RECT& r) {
+    forEachClipped(dst, RECT{px, py, d.x + part.right, d.y + part.bottom}, [&](const RECT& r) {
         for (int y = r.top; y < r.bottom; ++y) {
             const uint32_t* in = sameSize ? row(from, y - d.y + s.y) + (r.left - d.x + s.x)
-                                          : &stretched[static_cast<size_t>(y - d.y) * wDest + (r.left - d.x)];
+                                          : &stretched[static_cast<size_t>(y - py) * pw + (r.left - px)];
             uint32_t* out = row(to, y) + r.left;
             for (int x = 0, n = r.right - r.left; x < n; ++x) {
                 uint32_t sp = in[x];
@@ -372,3 +398,13 @@ BOOL WINAPI GradientFill(HDC hdc, PTRIVERTEX pVertex, ULONG nVertex, PVOID pMesh
     cairo_surface_mark_dirty(to);
     return TRUE;
 }
+
+// LoadLibraryW("msimg32.dll") and GetProcAddress hand out the two functions above.
+namespace {
+template <class F> FARPROC exported(F* fn) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fn)); }
+const bool g_msimg32Registered = [] {
+    uiplatform::RegisterModuleExport(L"msimg32.dll", "AlphaBlend", exported(&AlphaBlend));
+    uiplatform::RegisterModuleExport(L"msimg32.dll", "GradientFill", exported(&GradientFill));
+    return true;
+}();
+} // namespace

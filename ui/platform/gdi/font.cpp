@@ -175,6 +175,9 @@ Font* makeFont(const LOGFONTW& lf) {
 }
 
 const FontMetrics& metricsOf(Font* font) {
+    // Stock fonts are shared by every thread; measure each font once.
+    static std::mutex m;
+    std::lock_guard<std::mutex> lock(m);
     if (!font->metricsReady) {
         font->metrics = measure(font->desc, font->emPixels);
         font->metricsReady = true;

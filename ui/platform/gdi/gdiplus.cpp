@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 using namespace Gdiplus;
 using namespace uiplatform::gdi;
@@ -370,6 +371,7 @@ struct StringLayout {
     double width = 0, height = 0; // the block's logical size
     int lines = 0;
     int codepoints = 0;
+    std::vector<double> lineX; // left edge of each shown line, in the graphics' coordinates
     ~StringLayout() {
         if (layout)
             g_object_unref(layout);
@@ -419,7 +421,7 @@ void layOut(StringLayout& out, const WCHAR* string, INT length, FontImpl* font, 
     }
     if (wrap && rect.Height > 0 && pango_layout_get_ellipsize(l) != PANGO_ELLIPSIZE_NONE)
         pango_layout_set_height(l, static_cast<int>(rect.Height * PANGO_SCALE));
-    StringAlignment align = format ? format->align : StringAlignmentNear;
+    const StringAlignment align = format ? format->align : StringAlignmentNear;
     if (rect.Width > 0 && pango_layout_get_width(l) > 0)
         pango_layout_set_alignment(l, align == StringAlignmentCenter ? PANGO_ALIGN_CENTER
                                       : align == StringAlignmentFar  ? PANGO_ALIGN_RIGHT
@@ -428,6 +430,8 @@ void layOut(StringLayout& out, const WCHAR* string, INT length, FontImpl* font, 
     PangoLayoutIter* it = pango_layout_get_iter(l);
     double used = 0, widest = 0, minX = 1e9;
     int lines = 0, lastByte = 0;
+    const bool boxed = pango_layout_get_width(l) > 0; // Pango aligns inside the width
+    const double room = rect.Width > 0 ? rect.Width : 0;
     do {
         int top, bottom;
         pango_layout_iter_get_line_yrange(it, &top, &bottom);
@@ -439,8 +443,13 @@ void layOut(StringLayout& out, const WCHAR* string, INT length, FontImpl* font, 
         PangoRectangle logical;
         pango_layout_iter_get_line_extents(it, nullptr, &logical);
         PangoLayoutLine* line = pango_layout_iter_get_line_readonly(it);
-        widest = std::max(widest, logical.width / double(PANGO_SCALE));
-        minX = std::min(minX, logical.x / double(PANGO_SCALE));
+        double lineWidth = logical.width / double(PANGO_SCALE);
+        double x = logical.x / double(PANGO_SCALE);
+        if (!boxed)
+            x = align == StringAlignmentCenter ? (room - lineWidth) / 2 : align == StringAlignmentFar ? room - lineWidth : 0;
+        out.lineX.push_back(rect.X + x);
+        widest = std::max(widest, lineWidth);
+        minX = std::min(minX, x);
         used = lineBottom;
         lastByte = line->start_index + line->length;
         ++lines;
@@ -452,14 +461,7 @@ void layOut(StringLayout& out, const WCHAR* string, INT length, FontImpl* font, 
     out.codepoints = static_cast<int>(g_utf8_strlen(text.data(), lastByte));
     if (lines == 1 && lastByte >= static_cast<int>(text.size()))
         out.codepoints = static_cast<int>(n);
-    out.x = rect.X + (minX < 1e9 && pango_layout_get_width(l) > 0 ? minX : 0);
-    if (pango_layout_get_width(l) <= 0) {
-        double room = rect.Width > 0 ? rect.Width : 0;
-        if (align == StringAlignmentCenter)
-            out.x = rect.X + (room - widest) / 2;
-        else if (align == StringAlignmentFar)
-            out.x = rect.X + room - widest;
-    }
+    out.x = rect.X + (lines > 0 ? minX : 0);
     StringAlignment lineAlign = format ? format->lineAlign : StringAlignmentNear;
     double roomY = rect.Height > 0 ? rect.Height : 0;
     out.y = rect.Y;
@@ -495,14 +497,11 @@ GpStatus WINAPI GdipDrawString(GpGraphics* graphics, const WCHAR* string, INT le
     setArgb(cr, b->color);
     PangoLayoutIter* it = pango_layout_get_iter(s.layout);
     int drawn = 0;
-    double shiftX = pango_layout_get_width(s.layout) > 0 ? layoutRect->X : s.x;
     do {
-        if (drawn++ >= s.lines)
+        if (drawn >= s.lines)
             break;
         int baseline = pango_layout_iter_get_baseline(it);
-        PangoRectangle logical;
-        pango_layout_iter_get_line_extents(it, nullptr, &logical);
-        cairo_move_to(cr, shiftX + logical.x / double(PANGO_SCALE), s.y + baseline / double(PANGO_SCALE));
+        cairo_move_to(cr, s.lineX[drawn++], s.y + baseline / double(PANGO_SCALE));
         pango_cairo_show_layout_line(cr, pango_layout_iter_get_line_readonly(it));
     } while (pango_layout_iter_next_line(it));
     pango_layout_iter_free(it);

@@ -106,9 +106,15 @@ cairo_region_t* Dc::effectiveClip() const {
     return r;
 }
 
+cairo_region_t* Dc::drawClip() const {
+    if (!external && state.bitmap == defaultBitmap())
+        return cairo_region_create();
+    return effectiveClip();
+}
+
 cairo_t* createContext(const Dc* dc) {
     cairo_t* cr = cairo_create(dc->target());
-    cairo_region_t* clip = dc->effectiveClip();
+    cairo_region_t* clip = dc->drawClip();
     int n = cairo_region_num_rectangles(clip);
     for (int i = 0; i < n; ++i) {
         cairo_rectangle_int_t r;

@@ -92,6 +92,11 @@ struct DcState {
     POINT current{0, 0};
 };
 
+// GDI's coordinate space is 28 bits wide; device coordinates are kept inside it so that
+// no width or offset computed from them can overflow.
+constexpr long long kCoordLimit = 1LL << 27;
+inline int clampCoord(long long v) { return static_cast<int>(v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v); }
+
 struct Dc : Object {
     Dc() : Object(Kind::Dc) {}
     ~Dc() override;
@@ -104,7 +109,8 @@ struct Dc : Object {
     int width() const { return cairo_image_surface_get_width(target()); }
     int height() const { return cairo_image_surface_get_height(target()); }
     POINT toDevice(int x, int y) const {
-        return POINT{x - state.windowOrg.x + state.viewportOrg.x, y - state.windowOrg.y + state.viewportOrg.y};
+        return POINT{clampCoord(static_cast<long long>(x) - state.windowOrg.x + state.viewportOrg.x),
+                     clampCoord(static_cast<long long>(y) - state.windowOrg.y + state.viewportOrg.y)};
     }
     RECT toDevice(const RECT& r) const {
         POINT a = toDevice(r.left, r.top), b = toDevice(r.right, r.bottom);
@@ -112,6 +118,9 @@ struct Dc : Object {
     }
     // The region drawing may touch: surface ∩ system clip ∩ application clip (device coordinates).
     cairo_region_t* effectiveClip() const; // caller destroys
+    // What drawing may write: the effective clip, but nothing in the shared 1x1 bitmap a
+    // memory DC starts with (so DCs on different threads never write the same pixel).
+    cairo_region_t* drawClip() const; // caller destroys
 };
 
 // Handle table.
@@ -160,7 +169,7 @@ inline uint32_t* row(cairo_surface_t* s, int y) {
 template <class Fn> void forEachClipped(const Dc* dc, const RECT& area, Fn fn) {
     if (area.left >= area.right || area.top >= area.bottom)
         return;
-    cairo_region_t* clip = dc->effectiveClip();
+    cairo_region_t* clip = dc->drawClip();
     cairo_rectangle_int_t a{area.left, area.top, area.right - area.left, area.bottom - area.top};
     cairo_region_intersect_rectangle(clip, &a);
     int n = cairo_region_num_rectangles(clip);

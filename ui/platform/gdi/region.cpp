@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace uiplatform::gdi;
 
 namespace {
+
+constexpr int kMaxEllipse = 1 << 15;
 
 HRGN wrap(cairo_region_t* r) {
     if (cairo_region_status(r) != CAIRO_STATUS_SUCCESS) {
@@ -21,6 +24,7 @@ HRGN wrap(cairo_region_t* r) {
 }
 
 cairo_region_t* rectRegion(int x1, int y1, int x2, int y2) {
+    x1 = clampCoord(x1), y1 = clampCoord(y1), x2 = clampCoord(x2), y2 = clampCoord(y2);
     if (x1 > x2)
         std::swap(x1, x2);
     if (y1 > y2)
@@ -44,6 +48,8 @@ HRGN WINAPI CreateRectRgnIndirect(const RECT* lprect) {
 // Like Windows, the rounded region leaves out the right column and the bottom row of
 // the given rectangle; each corner keeps the pixels whose centres lie inside the ellipse.
 HRGN WINAPI CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h) {
+    x1 = clampCoord(x1), y1 = clampCoord(y1), x2 = clampCoord(x2), y2 = clampCoord(y2);
+    w = clampCoord(w), h = clampCoord(h);
     if (x1 > x2)
         std::swap(x1, x2);
     if (y1 > y2)
@@ -55,8 +61,13 @@ HRGN WINAPI CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h) {
     int ew = std::min(std::abs(w), width), eh = std::min(std::abs(h), height);
     if (ew < 2 || eh < 2)
         return wrap(rectRegion(x1, y1, right, bottom));
+    // Every corner row is a band of its own; beyond this the region would not fit in memory.
+    if (ew > kMaxEllipse || eh > kMaxEllipse) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     double a = ew / 2.0, b = eh / 2.0;
-    cairo_region_t* r = cairo_region_create();
+    std::vector<cairo_rectangle_int_t> rows;
     int cornerRows = (eh + 1) / 2;
     for (int j = 0; j < cornerRows; ++j) {
         double d = b - (j + 0.5);
@@ -64,15 +75,13 @@ HRGN WINAPI CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h) {
         int inset = std::max(0, static_cast<int>(std::ceil(a - dx - 0.5)));
         if (2 * inset >= width)
             continue;
-        cairo_rectangle_int_t top{x1 + inset, y1 + j, width - 2 * inset, 1};
-        cairo_rectangle_int_t bot{x1 + inset, bottom - 1 - j, width - 2 * inset, 1};
-        cairo_region_union_rectangle(r, &top);
-        cairo_region_union_rectangle(r, &bot);
+        rows.push_back(cairo_rectangle_int_t{x1 + inset, y1 + j, width - 2 * inset, 1});
+        if (bottom - 1 - j > y1 + j)
+            rows.push_back(cairo_rectangle_int_t{x1 + inset, bottom - 1 - j, width - 2 * inset, 1});
     }
-    if (height > 2 * cornerRows) {
-        cairo_rectangle_int_t mid{x1, y1 + cornerRows, width, height - 2 * cornerRows};
-        cairo_region_union_rectangle(r, &mid);
-    }
+    if (height > 2 * cornerRows)
+        rows.push_back(cairo_rectangle_int_t{x1, y1 + cornerRows, width, height - 2 * cornerRows});
+    cairo_region_t* r = cairo_region_create_rectangles(rows.data(), static_cast<int>(rows.size()));
     return wrap(r);
 }
 
@@ -115,6 +124,14 @@ int WINAPI OffsetRgn(HRGN hrgn, int x, int y) {
     Region* r = asRegion(hrgn);
     if (!r)
         return ERROR;
+    cairo_rectangle_int_t e;
+    cairo_region_get_extents(r->region, &e);
+    if (!cairo_region_is_empty(r->region) &&
+        (static_cast<long long>(e.x) + x < -kCoordLimit || static_cast<long long>(e.x) + e.width + x > kCoordLimit ||
+         static_cast<long long>(e.y) + y < -kCoordLimit || static_cast<long long>(e.y) + e.height + y > kCoordLimit))
+        return ERROR; // would leave the coordinate space; the region stays as it was
+    if (cairo_region_is_empty(r->region))
+        return NULLREGION;
     cairo_region_translate(r->region, x, y);
     return regionType(r->region);
 }

@@ -35,7 +35,7 @@ Pattern patternOf(const Pen* pen) {
 class Plotter {
 public:
     Plotter(Dc* dc, const Pen* pen) : dc_(dc), pen_(pen), pattern_(patternOf(pen)) {
-        clip_ = dc->effectiveClip();
+        clip_ = dc->drawClip();
         surface_ = dc->target();
         cairo_surface_flush(surface_);
         pixel_ = opaquePixel(pen->color);
@@ -46,6 +46,11 @@ public:
     }
     // Device coordinates; the end point is not drawn.
     void line(POINT a, POINT b) {
+        // Lines far longer than any surface are clipped geometrically instead of walked.
+        if (std::abs(static_cast<long long>(b.x) - a.x) + std::abs(static_cast<long long>(b.y) - a.y) > kLongLine) {
+            longLine(a, b);
+            return;
+        }
         int dx = std::abs(b.x - a.x), dy = -std::abs(b.y - a.y);
         int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
         int err = dx + dy;
@@ -65,6 +70,39 @@ public:
     }
 
 private:
+    static constexpr long long kLongLine = 1 << 16;
+    void longLine(POINT a, POINT b) {
+        // Only the piece over the surface is stroked; the dash phase carries over.
+        double x0 = a.x + 0.5, y0 = a.y + 0.5, dx = b.x - a.x, dy = b.y - a.y;
+        double t0 = 0, t1 = 1;
+        auto clip = [&](double p, double q) {
+            if (p == 0)
+                return q >= 0;
+            double t = q / p;
+            if (p < 0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+            return t0 <= t1;
+        };
+        double w = dc_->width() + 1.0, h = dc_->height() + 1.0;
+        if (!clip(-dx, x0 + 1) || !clip(dx, w - x0) || !clip(-dy, y0 + 1) || !clip(dy, h - y0))
+            return;
+        double length = std::sqrt(dx * dx + dy * dy);
+        cairo_t* cr = createContext(dc_);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_set_line_width(cr, 1);
+        cairo_set_source_rgb(cr, (pen_->color & 0xFF) / 255.0, ((pen_->color >> 8) & 0xFF) / 255.0,
+                             ((pen_->color >> 16) & 0xFF) / 255.0);
+        if (pattern_.on) {
+            double dashes[2] = {static_cast<double>(pattern_.on), static_cast<double>(pattern_.off)};
+            cairo_set_dash(cr, dashes, 2, std::fmod(t0 * length, pattern_.on + pattern_.off));
+        }
+        cairo_move_to(cr, x0 + t0 * dx, y0 + t0 * dy);
+        cairo_line_to(cr, x0 + t1 * dx, y0 + t1 * dy);
+        cairo_stroke(cr);
+        cairo_destroy(cr);
+    }
     void plot(int x, int y) {
         bool on = true;
         if (pattern_.on) {
@@ -221,7 +259,7 @@ BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int wid
         rr -= 1;
         b -= 1;
     }
-    double rx = std::abs(width) / 2.0, ry = std::abs(height) / 2.0;
+    double rx = std::abs(static_cast<double>(width)) / 2.0, ry = std::abs(static_cast<double>(height)) / 2.0;
     cairo_t* cr = createContext(dc);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     if (hasBrush(dc)) {
@@ -233,7 +271,9 @@ BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int wid
         const Pen* pen = dc->state.pen;
         setSource(cr, pen->color);
         cairo_set_line_width(cr, pen->width);
-        if (pen->style == PS_DASH || pen->style == PS_DOT) {
+        // Dashes of a figure far larger than any surface would be generated one by one.
+        bool hugeFigure = static_cast<long long>(r.right) - r.left + r.bottom - r.top > (1 << 16);
+        if ((pen->style == PS_DASH || pen->style == PS_DOT) && !hugeFigure) {
             Pattern pt = patternOf(pen);
             double dashes[2] = {static_cast<double>(pt.on), static_cast<double>(pt.off)};
             cairo_set_dash(cr, dashes, 2, 0);

@@ -229,7 +229,7 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     Font* font = currentFont(dc);
     const FontMetrics& m = metricsOf(font);
     const bool singleLine = format & DT_SINGLELINE;
-    const int width = lprc->right - lprc->left;
+    const int width = clampCoord(static_cast<long long>(lprc->right) - lprc->left);
     std::vector<Line> lines;
     for (Line& p : paragraphs(lpchText, lengthOf(lpchText, cchText), format & DT_NOPREFIX, singleLine)) {
         if ((format & DT_WORDBREAK) && !singleLine && !p.text.empty()) {
@@ -250,16 +250,16 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     int top = lprc->top;
     if (singleLine) {
         if (format & DT_VCENTER)
-            top = lprc->top + (lprc->bottom - lprc->top - textHeight) / 2;
+            top = clampCoord(lprc->top + (static_cast<long long>(lprc->bottom) - lprc->top - textHeight) / 2);
         else if (format & DT_BOTTOM)
-            top = lprc->bottom - textHeight;
+            top = clampCoord(static_cast<long long>(lprc->bottom) - textHeight);
     }
     if (format & DT_CALCRECT) {
         int widest = 0;
         for (const Line& l : lines)
             widest = std::max(widest, l.width);
-        lprc->right = lprc->left + widest;
-        lprc->bottom = lprc->top + textHeight;
+        lprc->right = clampCoord(static_cast<long long>(lprc->left) + widest);
+        lprc->bottom = clampCoord(static_cast<long long>(lprc->top) + textHeight);
         return textHeight;
     }
     RECT box = dc->toDevice(*lprc);
@@ -287,7 +287,8 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     }
     cairo_destroy(cr);
     cairo_surface_mark_dirty(dc->target());
-    return (singleLine && (format & (DT_VCENTER | DT_BOTTOM))) ? top - lprc->top + textHeight : textHeight;
+    return (singleLine && (format & (DT_VCENTER | DT_BOTTOM))) ? clampCoord(static_cast<long long>(top) - lprc->top + textHeight)
+                                                             : textHeight;
 }
 
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c,

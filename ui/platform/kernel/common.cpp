@@ -44,7 +44,9 @@ std::string toUtf8(const std::wstring& s) {
     return out;
 }
 
-std::string toUtf8(const wchar_t* s) { return s ? toUtf8(std::wstring(s)) : std::string(); }
+std::string toUtf8(const wchar_t* s) {
+    return s ? toUtf8(std::wstring(s)) : std::string();
+}
 
 std::wstring fromUtf8(const std::string& s) {
     std::wstring out;
@@ -125,29 +127,44 @@ std::string parentOf(const std::string& path) {
 
 DWORD win32ErrorFromErrno(int err) {
     switch (err) {
-    case 0: return ERROR_SUCCESS;
+    case 0:
+        return ERROR_SUCCESS;
     case ENOENT:
     case ENOTDIR:
-    case ELOOP: return ERROR_PATH_NOT_FOUND;
+    case ELOOP:
+        return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_FILE_EXISTS;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
+    case EDQUOT:
+        return ERROR_DISK_FULL;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case EPIPE: return ERROR_NO_DATA;
+    case ENFILE:
+        return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
+    case EBADF:
+        return ERROR_INVALID_HANDLE;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    case EPIPE:
+        return ERROR_NO_DATA;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
-    default: return kGeneralFailure;
+    case ETXTBSY:
+        return ERROR_SHARING_VIOLATION;
+    case ENOEXEC:
+        return ERROR_BAD_EXE_FORMAT;
+    default:
+        return kGeneralFailure;
     }
 }
 
@@ -183,7 +200,8 @@ std::string absolute(const std::string& path) {
 }
 
 std::string trimTrailingSlashes(std::string p) {
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
     return p;
 }
 } // namespace
@@ -286,12 +304,15 @@ bool mapPath(const wchar_t* windowsPath, std::string& hostPath) {
         pos = end + 1;
         if (part.empty() || part == L".") continue;
         if (part == L"..") {
-            if (!parts.empty() && parts.back() != L"..") parts.pop_back();
-            else if (root.empty()) parts.push_back(part);
+            if (!parts.empty() && parts.back() != L"..")
+                parts.pop_back();
+            else if (root.empty())
+                parts.push_back(part);
             continue;
         }
         // Windows drops trailing dots and blanks of a name.
-        while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
+        while (!part.empty() && (part.back() == L'.' || part.back() == L' '))
+            part.pop_back();
         if (part.empty()) continue;
         for (wchar_t c : part) {
             if (invalidNameCharacter(c)) {
@@ -313,12 +334,16 @@ bool mapPath(const wchar_t* windowsPath, std::string& hostPath) {
             struct stat st {};
             if (lstat(candidate.c_str(), &st) != 0) {
                 std::string match = findNoCase(folder, name);
-                if (match.empty()) resolving = false;
-                else name = match;
+                if (match.empty())
+                    resolving = false;
+                else
+                    name = match;
             }
         }
-        if (root.empty()) result += (first ? "" : "/") + name;
-        else result += "/" + name;
+        if (root.empty())
+            result += (first ? "" : "/") + name;
+        else
+            result += "/" + name;
         folder = (folder == "/" ? std::string("/") : folder + "/") + name;
         first = false;
     }
@@ -329,10 +354,20 @@ bool mapPath(const wchar_t* windowsPath, std::string& hostPath) {
 }
 
 std::wstring windowsPathOf(const std::string& hostPath) {
-    const std::string driveC = prefixPath() + "/drive_c";
+    std::string driveC = prefixPath() + "/drive_c";
+    auto under = [&hostPath](const std::string& folder) {
+        return hostPath == folder || hostPath.rfind(folder + "/", 0) == 0;
+    };
+    if (!under(driveC)) {
+        // getcwd and /proc report resolved paths; the prefix may be reached through a link.
+        if (char* resolved = realpath(driveC.c_str(), nullptr)) {
+            driveC = resolved;
+            free(resolved);
+        }
+    }
     std::string rest;
     std::wstring drive;
-    if (hostPath == driveC || hostPath.rfind(driveC + "/", 0) == 0) {
+    if (under(driveC)) {
         drive = L"C:";
         rest = hostPath.substr(driveC.size());
     } else {
@@ -420,8 +455,8 @@ std::string lockFileName(const std::string& kind, const std::string& key) {
     }
     char hex[17];
     snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-    return runtimeDirectory() + "/uiplatform-" + std::to_string(getuid()) + "-" + kind + "-" + readable + "-" + hex +
-           ".lock";
+    return runtimeDirectory() + "/uiplatform-" + std::to_string(getuid()) + "-" + kind + "-" + readable +
+           "-" + hex + ".lock";
 }
 
 namespace {
@@ -436,7 +471,7 @@ std::mutex& threadLockFor(const std::string& name) {
 } // namespace
 
 FileLock::FileLock(const std::string& name) : threads_(threadLockFor(name)) {
-    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ >= 0) {
         while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
@@ -538,7 +573,9 @@ void uiplatform::SetPrefix(const std::string& hostPath) {
     prefixOverride() = hostPath.empty() ? std::string() : trimTrailingSlashes(absolute(hostPath));
 }
 
-std::string uiplatform::Prefix() { return prefixPath(); }
+std::string uiplatform::Prefix() {
+    return prefixPath();
+}
 
 std::string uiplatform::HostPathFromWindows(const wchar_t* windowsPath) {
     std::string host;

@@ -36,8 +36,9 @@ ssize_t writeWithoutSigpipe(int fd, const void* data, size_t size) {
 }
 } // namespace
 
-HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE) {
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > kKnownDispositionMax) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -74,25 +75,37 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSE
     int flags = O_CLOEXEC;
     flags |= wantRead && wantWrite ? O_RDWR : (wantWrite ? O_WRONLY : O_RDONLY);
     switch (dwCreationDisposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
+    case CREATE_NEW:
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case CREATE_ALWAYS:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case OPEN_EXISTING:
+        break;
+    case OPEN_ALWAYS:
+        flags |= O_CREAT;
+        break;
+    case TRUNCATE_EXISTING:
+        flags |= O_TRUNC;
+        break;
     }
     // The host refuses O_TRUNC without write access; Windows truncates with CREATE_ALWAYS anyway.
     if ((flags & O_TRUNC) && !wantWrite) flags = (flags & ~O_RDONLY) | O_RDWR;
     int fd = open(host.c_str(), flags, 0666);
     if (fd < 0) {
         int err = errno;
-        if (err == ENOENT) SetLastError(missingError(host));
-        else SetLastError(win32ErrorFromErrno(err));
+        if (err == ENOENT)
+            SetLastError(missingError(host));
+        else
+            SetLastError(win32ErrorFromErrno(err));
         return INVALID_HANDLE_VALUE;
     }
     const bool reportExisting =
         existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
     bool inherit = lpSecurityAttributes && lpSecurityAttributes->bInheritHandle;
-    HANDLE h = insertHandle(std::make_shared<FdObject>(fd, FdObject::Kind::File, wantRead, wantWrite), inherit);
+    HANDLE h =
+        insertHandle(std::make_shared<FdObject>(fd, FdObject::Kind::File, wantRead, wantWrite), inherit);
     SetLastError(reportExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return h;
 }
@@ -147,8 +160,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     return TRUE;
 }
 
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
-                      LPOVERLAPPED lpOverlapped) {
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
     auto file = lookupHandleAs<FdObject>(hFile);
     if (!file) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -222,9 +235,12 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     if (!mapPath(lpPathName, host)) return FALSE;
     if (mkdir(host.c_str(), 0777) == 0) return TRUE;
     int err = errno;
-    if (err == EEXIST) SetLastError(ERROR_ALREADY_EXISTS);
-    else if (err == ENOENT || err == ENOTDIR) SetLastError(ERROR_PATH_NOT_FOUND);
-    else SetLastError(win32ErrorFromErrno(err));
+    if (err == EEXIST)
+        SetLastError(ERROR_ALREADY_EXISTS);
+    else if (err == ENOENT || err == ENOTDIR)
+        SetLastError(ERROR_PATH_NOT_FOUND);
+    else
+        SetLastError(win32ErrorFromErrno(err));
     return FALSE;
 }
 
@@ -232,7 +248,9 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
     std::string host;
     if (!mapPath(lpFileName, host)) return FALSE;
     struct stat st {};
-    if (lstat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    // Folders and read-only files (no owner write bit) are refused, as on Windows.
+    if (lstat(host.c_str(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }

@@ -111,7 +111,8 @@ DWORD prepareExecutable(const std::string& hostPath);
 // Starts a program with posix_spawn. stdFds holds the descriptors for 0, 1, 2 (-1 = /dev/null) or
 // is null to share the caller's. workingDir "" keeps the caller's. The child is reaped by a
 // watcher thread; process receives its waitable object. Returns 0 or a Win32 error.
-DWORD startProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workingDir,
-                   const int* stdFds, char* const* environment, std::shared_ptr<Object>* process, DWORD* pid);
+DWORD startProcess(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& workingDir, const int* stdFds, char* const* environment,
+                   std::shared_ptr<Object>* process, DWORD* pid);
 
 } // namespace uiplatform::kernel

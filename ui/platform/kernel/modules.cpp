@@ -19,9 +19,9 @@ namespace {
 // modules live as long as the process; dlopen'ed libraries go when their count drops to zero.
 struct Module {
     enum class Kind { Executable, Builtin, Library } kind;
-    std::wstring name;                 // upper case, without ".DLL", for builtin modules
+    std::wstring name;                      // upper case, without ".DLL", for builtin modules
     std::map<std::string, FARPROC> exports; // builtin modules
-    void* library = nullptr;           // dlopen handle
+    void* library = nullptr;                // dlopen handle
     int references = 0;
 };
 
@@ -234,8 +234,12 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         if (it != m->exports.end()) return it->second;
         break;
     }
-    case Module::Kind::Library: symbol = dlsym(m->library, lpProcName); break;
-    case Module::Kind::Executable: symbol = dlsym(RTLD_DEFAULT, lpProcName); break;
+    case Module::Kind::Library:
+        symbol = dlsym(m->library, lpProcName);
+        break;
+    case Module::Kind::Executable:
+        symbol = dlsym(RTLD_DEFAULT, lpProcName);
+        break;
     }
     if (!symbol) {
         SetLastError(ERROR_PROC_NOT_FOUND);
@@ -338,7 +342,11 @@ DWORD WINAPI SizeofResource(HMODULE, HRSRC hResInfo) {
     return r->size;
 }
 
-LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID WINAPI LockResource(HGLOBAL hResData) {
+    return hResData;
+}
 
 // Resources are part of the image and never freed; Windows also answers FALSE here.
-BOOL WINAPI FreeResource(HGLOBAL) { return FALSE; }
+BOOL WINAPI FreeResource(HGLOBAL) {
+    return FALSE;
+}

@@ -55,10 +55,14 @@ public:
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
         std::lock_guard<std::mutex> lock(mutex_);
-        if (WIFEXITED(status)) exitCode_ = static_cast<DWORD>(WEXITSTATUS(status));
-        else if (terminateCode_ >= 0) exitCode_ = static_cast<DWORD>(terminateCode_);
-        else if (WIFSIGNALED(status)) exitCode_ = 128u + static_cast<DWORD>(WTERMSIG(status));
-        else exitCode_ = 1;
+        if (WIFEXITED(status))
+            exitCode_ = static_cast<DWORD>(WEXITSTATUS(status));
+        else if (terminateCode_ >= 0)
+            exitCode_ = static_cast<DWORD>(terminateCode_);
+        else if (WIFSIGNALED(status))
+            exitCode_ = 128u + static_cast<DWORD>(WTERMSIG(status));
+        else
+            exitCode_ = 1;
         exited_ = true;
         cv_.notify_all();
     }
@@ -124,14 +128,18 @@ bool hasExtension(const std::wstring& name) {
 }
 
 // A descriptor above the standard ones, so that dup2 into 0..2 cannot clobber another source.
-int highDuplicate(int fd) { return fcntl(fd, F_DUPFD_CLOEXEC, 10); }
+int highDuplicate(int fd) {
+    return fcntl(fd, F_DUPFD_CLOEXEC, 10);
+}
 
 std::vector<std::string> environmentBlock(const void* block, bool wide) {
     std::vector<std::string> out;
     if (wide) {
-        for (auto* p = static_cast<const wchar_t*>(block); *p; p += wcslen(p) + 1) out.push_back(toUtf8(p));
+        for (auto* p = static_cast<const wchar_t*>(block); *p; p += wcslen(p) + 1)
+            out.push_back(toUtf8(p));
     } else {
-        for (auto* p = static_cast<const char*>(block); *p; p += strlen(p) + 1) out.emplace_back(p);
+        for (auto* p = static_cast<const char*>(block); *p; p += strlen(p) + 1)
+            out.emplace_back(p);
     }
     return out;
 }
@@ -141,13 +149,16 @@ std::vector<std::string> environmentBlock(const void* block, bool wide) {
 namespace uiplatform::kernel {
 
 std::wstring nextArgument(const wchar_t*& cursor, bool& found) {
-    while (*cursor == L' ' || *cursor == L'\t') ++cursor;
+    while (*cursor == L' ' || *cursor == L'\t')
+        ++cursor;
     found = *cursor != 0;
     std::wstring arg;
     bool quoted = false;
     while (*cursor && (quoted || (*cursor != L' ' && *cursor != L'\t'))) {
-        if (*cursor == L'"') quoted = !quoted;
-        else arg += *cursor;
+        if (*cursor == L'"')
+            quoted = !quoted;
+        else
+            arg += *cursor;
         ++cursor;
     }
     return arg;
@@ -215,21 +226,23 @@ DWORD prepareExecutable(const std::string& hostPath) {
     return ERROR_SUCCESS;
 }
 
-DWORD startProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workingDir,
-                   const int* stdFds, char* const* environment, std::shared_ptr<Object>* process, DWORD* pidOut) {
+DWORD startProcess(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& workingDir, const int* stdFds, char* const* environment,
+                   std::shared_ptr<Object>* process, DWORD* pidOut) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     std::vector<int> temporaries;
     if (stdFds) {
         for (int target = 0; target < 3; ++target) {
             if (stdFds[target] < 0) {
-                posix_spawn_file_actions_addopen(&actions, target, "/dev/null", target == 0 ? O_RDONLY : O_WRONLY,
-                                                 0);
+                posix_spawn_file_actions_addopen(&actions, target, "/dev/null",
+                                                 target == 0 ? O_RDONLY : O_WRONLY, 0);
                 continue;
             }
             int high = highDuplicate(stdFds[target]);
             if (high < 0) {
-                for (int t : temporaries) close(t);
+                for (int t : temporaries)
+                    close(t);
                 posix_spawn_file_actions_destroy(&actions);
                 return win32ErrorFromErrno(errno);
             }
@@ -250,13 +263,16 @@ DWORD startProcess(const std::string& program, const std::vector<std::string>& a
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
-    int err = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environment ? environment : environ);
+    int err =
+        posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environment ? environment : environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
-    for (int t : temporaries) close(t);
+    for (int t : temporaries)
+        close(t);
     if (err != 0) return err == ENOENT ? ERROR_FILE_NOT_FOUND : win32ErrorFromErrno(err);
 
     auto object = std::make_shared<ProcessObject>(pid);
@@ -281,7 +297,8 @@ DWORD startProcess(const std::string& program, const std::vector<std::string>& a
 
 } // namespace uiplatform::kernel
 
-BOOL WINAPI CreatePipe(PHANDLE hReadPipe, PHANDLE hWritePipe, LPSECURITY_ATTRIBUTES lpPipeAttributes, DWORD nSize) {
+BOOL WINAPI CreatePipe(PHANDLE hReadPipe, PHANDLE hWritePipe, LPSECURITY_ATTRIBUTES lpPipeAttributes,
+                       DWORD nSize) {
     if (!hReadPipe || !hWritePipe) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -294,8 +311,10 @@ BOOL WINAPI CreatePipe(PHANDLE hReadPipe, PHANDLE hWritePipe, LPSECURITY_ATTRIBU
     // The size is a hint, as on Windows; the host rounds it up to whole pages.
     if (nSize > 0) fcntl(fds[1], F_SETPIPE_SZ, static_cast<int>(std::min<DWORD>(nSize, 1u << 20)));
     const bool inherit = lpPipeAttributes && lpPipeAttributes->bInheritHandle;
-    *hReadPipe = insertHandle(std::make_shared<FdObject>(fds[0], FdObject::Kind::PipeRead, true, false), inherit);
-    *hWritePipe = insertHandle(std::make_shared<FdObject>(fds[1], FdObject::Kind::PipeWrite, false, true), inherit);
+    *hReadPipe =
+        insertHandle(std::make_shared<FdObject>(fds[0], FdObject::Kind::PipeRead, true, false), inherit);
+    *hWritePipe =
+        insertHandle(std::make_shared<FdObject>(fds[1], FdObject::Kind::PipeWrite, false, true), inherit);
     return TRUE;
 }
 
@@ -323,8 +342,8 @@ BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
         // Copy without consuming: tee duplicates pipe data into a scratch pipe.
         int scratch[2];
         if (pipe2(scratch, O_CLOEXEC | O_NONBLOCK) == 0) {
-            ssize_t n = tee(pipe->fd(), scratch[1], std::min<size_t>(nBufferSize, static_cast<size_t>(available)),
-                            SPLICE_F_NONBLOCK);
+            ssize_t n = tee(pipe->fd(), scratch[1],
+                            std::min<size_t>(nBufferSize, static_cast<size_t>(available)), SPLICE_F_NONBLOCK);
             if (n > 0) {
                 ssize_t r = read(scratch[0], lpBuffer, static_cast<size_t>(n));
                 if (r > 0) copied = static_cast<DWORD>(r);
@@ -340,10 +359,11 @@ BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
 }
 
 BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine, LPSECURITY_ATTRIBUTES,
-                           LPSECURITY_ATTRIBUTES, BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID lpEnvironment,
-                           LPCWSTR lpCurrentDirectory, LPSTARTUPINFOW lpStartupInfo,
+                           LPSECURITY_ATTRIBUTES, BOOL bInheritHandles, DWORD dwCreationFlags,
+                           LPVOID lpEnvironment, LPCWSTR lpCurrentDirectory, LPSTARTUPINFOW lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation) {
-    const DWORD supportedFlags = CREATE_NO_WINDOW | CREATE_NEW_CONSOLE | DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT;
+    const DWORD supportedFlags =
+        CREATE_NO_WINDOW | CREATE_NEW_CONSOLE | DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT;
     if (!lpStartupInfo || !lpProcessInformation || (!lpApplicationName && !lpCommandLine) ||
         (dwCreationFlags & ~supportedFlags)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -353,13 +373,15 @@ BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine, LPSE
     if (lpCommandLine) {
         const wchar_t* cursor = lpCommandLine;
         bool found = false;
-        for (std::wstring a = nextArgument(cursor, found); found; a = nextArgument(cursor, found)) args.push_back(a);
+        for (std::wstring a = nextArgument(cursor, found); found; a = nextArgument(cursor, found))
+            args.push_back(a);
     }
 
     std::string workingDir;
     if (lpCurrentDirectory) {
         struct stat st {};
-        if (!mapPath(lpCurrentDirectory, workingDir) || stat(workingDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        if (!mapPath(lpCurrentDirectory, workingDir) || stat(workingDir.c_str(), &st) != 0 ||
+            !S_ISDIR(st.st_mode)) {
             SetLastError(ERROR_DIRECTORY);
             return FALSE;
         }
@@ -379,7 +401,34 @@ BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine, LPSE
             SetLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
-        if (DWORD err = findProgram(args[0], std::string(), program)) {
+        DWORD err = findProgram(args[0], std::string(), program);
+        if (err && lpCommandLine[wcsspn(lpCommandLine, L" \t")] != L'"') {
+            // An unquoted name with blanks: like Windows, try "C:\Program", then "C:\Program Files\x.exe"
+            // and so on, the shortest that names a file winning.
+            const std::wstring line(lpCommandLine + wcsspn(lpCommandLine, L" \t"));
+            size_t end = line.find_first_of(L" \t");
+            while (end != std::wstring::npos && end < line.size()) {
+                size_t next = line.find_first_not_of(L" \t", end);
+                if (next == std::wstring::npos) break;
+                end = line.find_first_of(L" \t", next);
+                if (end == std::wstring::npos) end = line.size();
+                const std::wstring candidate = line.substr(0, end);
+                if (candidate.find(L'"') != std::wstring::npos) break;
+                std::string found;
+                if (findProgram(candidate, std::string(), found) == ERROR_SUCCESS) {
+                    program = found;
+                    err = ERROR_SUCCESS;
+                    args.clear();
+                    args.push_back(candidate);
+                    const wchar_t* cursor = line.c_str() + end;
+                    bool more = false;
+                    for (std::wstring a = nextArgument(cursor, more); more; a = nextArgument(cursor, more))
+                        args.push_back(a);
+                    break;
+                }
+            }
+        }
+        if (err) {
             SetLastError(err);
             return FALSE;
         }
@@ -405,12 +454,14 @@ BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine, LPSE
     }
 
     std::vector<std::string> argv;
-    for (const auto& a : args) argv.push_back(toUtf8(a));
+    for (const auto& a : args)
+        argv.push_back(toUtf8(a));
     std::vector<std::string> envStrings;
     std::vector<char*> envp;
     if (lpEnvironment) {
         envStrings = environmentBlock(lpEnvironment, (dwCreationFlags & CREATE_UNICODE_ENVIRONMENT) != 0);
-        for (auto& e : envStrings) envp.push_back(e.data());
+        for (auto& e : envStrings)
+            envp.push_back(e.data());
         envp.push_back(nullptr);
     }
 

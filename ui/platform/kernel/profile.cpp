@@ -54,12 +54,15 @@ Line classify(const std::wstring& text) {
 IniFile parse(const std::string& bytes) {
     IniFile file;
     std::wstring text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         file.encoding = Encoding::Utf16Le;
         for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            uint32_t u = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+            uint32_t u =
+                static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
             if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
-                uint32_t lo = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
+                uint32_t lo = static_cast<unsigned char>(bytes[i + 2]) |
+                              (static_cast<unsigned char>(bytes[i + 3]) << 8);
                 if (lo >= 0xDC00 && lo < 0xE000) {
                     u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
                     i += 2;
@@ -74,7 +77,8 @@ IniFile parse(const std::string& bytes) {
         text = fromUtf8(bytes);
     }
     size_t firstNewline = text.find(L'\n');
-    if (firstNewline != std::wstring::npos && firstNewline > 0 && text[firstNewline - 1] == L'\r') file.newline = L"\r\n";
+    if (firstNewline != std::wstring::npos && firstNewline > 0 && text[firstNewline - 1] == L'\r')
+        file.newline = L"\r\n";
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find(L'\n', start);
@@ -89,7 +93,8 @@ IniFile parse(const std::string& bytes) {
 
 std::string serialize(const IniFile& file) {
     std::wstring text;
-    for (const auto& line : file.lines) text += line.text + file.newline;
+    for (const auto& line : file.lines)
+        text += line.text + file.newline;
     if (file.encoding == Encoding::Utf16Le) {
         std::string out("\xFF\xFE", 2);
         auto put = [&out](uint32_t u) {
@@ -132,7 +137,8 @@ size_t findSection(const IniFile& file, const std::wstring& section) {
 // One past the last line of the section that starts at index.
 size_t sectionEnd(const IniFile& file, size_t index) {
     size_t i = index + 1;
-    while (i < file.lines.size() && file.lines[i].kind != Line::Kind::Section) ++i;
+    while (i < file.lines.size() && file.lines[i].kind != Line::Kind::Section)
+        ++i;
     return i;
 }
 
@@ -144,7 +150,8 @@ size_t findKey(const IniFile& file, size_t section, const std::wstring& key) {
 }
 
 std::wstring unquote(const std::wstring& v) {
-    if (v.size() >= 2 && (v[0] == L'"' || v[0] == L'\'') && v.back() == v[0]) return v.substr(1, v.size() - 2);
+    if (v.size() >= 2 && (v[0] == L'"' || v[0] == L'\'') && v.back() == v[0])
+        return v.substr(1, v.size() - 2);
     return v;
 }
 
@@ -189,7 +196,8 @@ DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCW
         return 0;
     }
     std::wstring fallback = lpDefault ? lpDefault : L"";
-    while (!fallback.empty() && fallback.back() == L' ') fallback.pop_back();
+    while (!fallback.empty() && fallback.back() == L' ')
+        fallback.pop_back();
 
     IniFile file;
     std::string host;
@@ -221,12 +229,14 @@ DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCW
     }
     if (section != std::wstring::npos) {
         size_t key = findKey(file, section, lpKeyName);
-        if (key != std::wstring::npos) return copyValue(unquote(file.lines[key].value), lpReturnedString, nSize);
+        if (key != std::wstring::npos)
+            return copyValue(unquote(file.lines[key].value), lpReturnedString, nSize);
     }
     return copyValue(fallback, lpReturnedString, nSize);
 }
 
-BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName) {
+BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString,
+                                       LPCWSTR lpFileName) {
     if (!lpFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -286,7 +296,8 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPC
                 while (at > section + 1 && file.lines[at - 1].kind == Line::Kind::Other &&
                        trim(file.lines[at - 1].text).empty())
                     --at;
-                file.lines.insert(file.lines.begin() + static_cast<ptrdiff_t>(at), classify(keyName + L"=" + lpString));
+                file.lines.insert(file.lines.begin() + static_cast<ptrdiff_t>(at),
+                                  classify(keyName + L"=" + lpString));
             }
         }
         changed = true;

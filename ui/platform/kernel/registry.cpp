@@ -41,21 +41,34 @@ public:
 };
 
 std::string hiveFile(Hive hive) {
-    return prefixPath() + "/registry/" + (hive == Hive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER") +
-           ".reg";
+    return prefixPath() + "/registry/" +
+           (hive == Hive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER") + ".reg";
 }
 
 std::wstring escape(const std::wstring& s) {
     std::wstring out;
     for (wchar_t c : s) {
         switch (c) {
-        case L'\\': out += L"\\\\"; break;
-        case L'"': out += L"\\\""; break;
-        case L'\n': out += L"\\n"; break;
-        case L'\r': out += L"\\r"; break;
-        case L'\t': out += L"\\t"; break;
-        case L'\0': out += L"\\0"; break;
-        default: out += c;
+        case L'\\':
+            out += L"\\\\";
+            break;
+        case L'"':
+            out += L"\\\"";
+            break;
+        case L'\n':
+            out += L"\\n";
+            break;
+        case L'\r':
+            out += L"\\r";
+            break;
+        case L'\t':
+            out += L"\\t";
+            break;
+        case L'\0':
+            out += L"\\0";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -73,11 +86,20 @@ bool unescape(const std::wstring& line, size_t& pos, std::wstring& out) {
             if (pos >= line.size()) return false;
             wchar_t e = line[pos++];
             switch (e) {
-            case L'n': out += L'\n'; break;
-            case L'r': out += L'\r'; break;
-            case L't': out += L'\t'; break;
-            case L'0': out += L'\0'; break;
-            default: out += e;
+            case L'n':
+                out += L'\n';
+                break;
+            case L'r':
+                out += L'\r';
+                break;
+            case L't':
+                out += L'\t';
+                break;
+            case L'0':
+                out += L'\0';
+                break;
+            default:
+                out += e;
             }
         } else {
             out += c;
@@ -86,7 +108,9 @@ bool unescape(const std::wstring& line, size_t& pos, std::wstring& out) {
     return false;
 }
 
-bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+bool isStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ;
+}
 
 std::wstring formatValue(const Value& v) {
     std::wstring line = v.name.empty() ? L"@=" : L"\"" + escape(v.name) + L"\"=";
@@ -96,10 +120,17 @@ std::wstring formatValue(const Value& v) {
         if (!chars.empty()) memcpy(chars.data(), v.bytes.data(), v.bytes.size());
         size_t nul = chars.find(L'\0');
         std::wstring text = chars.substr(0, nul);
-        bool zeroTail = nul == std::wstring::npos || chars.find_first_not_of(L'\0', nul) == std::wstring::npos;
-        if (zeroTail) {
-            return line + (v.type == REG_SZ ? L"sz:" : L"expand:") + std::to_wstring(v.bytes.size()) + L":\"" +
-                   escape(text) + L"\"";
+        bool zeroTail =
+            nul == std::wstring::npos || chars.find_first_not_of(L'\0', nul) == std::wstring::npos;
+        // Only characters that survive UTF-8 are written as text; anything else stays hex.
+        bool encodable = true;
+        for (wchar_t c : text) {
+            auto u = static_cast<uint32_t>(c);
+            if (u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) encodable = false;
+        }
+        if (zeroTail && encodable) {
+            return line + (v.type == REG_SZ ? L"sz:" : L"expand:") + std::to_wstring(v.bytes.size()) +
+                   L":\"" + escape(text) + L"\"";
         }
     }
     if (v.type == REG_DWORD && v.bytes.size() == 4) {
@@ -166,8 +197,10 @@ bool parseValue(const std::wstring& line, Value& v) {
             if (after == p || b > 0xFF) return false;
             v.bytes += static_cast<char>(b);
             p = after;
-            if (*p == L',') ++p;
-            else if (*p) return false;
+            if (*p == L',')
+                ++p;
+            else if (*p)
+                return false;
         }
         return true;
     }
@@ -206,7 +239,8 @@ DWORD saveHive(Hive hive, const HiveData& data) {
     std::wstring text = L"; registry hive, written by the platform layer\n";
     for (const auto& [upper, key] : data) {
         text += L"\n[" + key.path + L"]\n";
-        for (const auto& v : key.values) text += formatValue(v) + L"\n";
+        for (const auto& v : key.values)
+            text += formatValue(v) + L"\n";
     }
     std::string folder = prefixPath() + "/registry";
     if (!ensureHostDirectory(folder)) return ERROR_PATH_NOT_FOUND;
@@ -261,7 +295,8 @@ Value* findValue(Key& key, const wchar_t* name) {
     return nullptr;
 }
 
-LSTATUS openOrCreate(HKEY hKey, LPCWSTR lpSubKey, REGSAM sam, PHKEY phkResult, bool create, LPDWORD disposition) {
+LSTATUS openOrCreate(HKEY hKey, LPCWSTR lpSubKey, REGSAM sam, PHKEY phkResult, bool create,
+                     LPDWORD disposition) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     Hive hive;
@@ -302,7 +337,8 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD
     return openOrCreate(hKey, lpSubKey, samDesired, phkResult, true, lpdwDisposition);
 }
 
-LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                              DWORD cbData) {
     Hive hive;
     std::wstring path;
     REGSAM access;
@@ -324,8 +360,8 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTyp
     return static_cast<LSTATUS>(saveHive(hive, data));
 }
 
-LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
-                                LPDWORD lpcbData) {
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData) {
     Hive hive;
     std::wstring path;
     REGSAM access;

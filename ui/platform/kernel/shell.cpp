@@ -26,7 +26,8 @@ std::string findHostProgram(const std::string& name) {
     while (start <= all.size()) {
         size_t end = all.find(':', start);
         if (end == std::string::npos) end = all.size();
-        std::string candidate = (end > start ? all.substr(start, end - start) : std::string(".")) + "/" + name;
+        std::string candidate =
+            (end > start ? all.substr(start, end - start) : std::string(".")) + "/" + name;
         if (access(candidate.c_str(), X_OK) == 0) return candidate;
         start = end + 1;
     }
@@ -38,7 +39,8 @@ bool isUrl(const std::wstring& s) {
     if (colon == std::wstring::npos || colon < 2) return false; // "C:" is a drive
     if (!iswalpha(static_cast<wint_t>(s[0]))) return false;
     for (size_t i = 1; i < colon; ++i)
-        if (!iswalnum(static_cast<wint_t>(s[i])) && s[i] != L'+' && s[i] != L'.' && s[i] != L'-') return false;
+        if (!iswalnum(static_cast<wint_t>(s[i])) && s[i] != L'+' && s[i] != L'.' && s[i] != L'-')
+            return false;
     return true;
 }
 
@@ -60,12 +62,18 @@ constexpr DWORD kSuccess = 42; // any value above 32 means success
 
 DWORD shellErrorFrom(DWORD win32) {
     switch (win32) {
-    case ERROR_FILE_NOT_FOUND: return SE_ERR_FNF;
-    case ERROR_PATH_NOT_FOUND: return SE_ERR_PNF;
-    case ERROR_ACCESS_DENIED: return SE_ERR_ACCESSDENIED;
-    case ERROR_NOT_ENOUGH_MEMORY: return SE_ERR_OOM;
-    case ERROR_BAD_EXE_FORMAT: return ERROR_BAD_FORMAT;
-    default: return SE_ERR_FNF;
+    case ERROR_FILE_NOT_FOUND:
+        return SE_ERR_FNF;
+    case ERROR_PATH_NOT_FOUND:
+        return SE_ERR_PNF;
+    case ERROR_ACCESS_DENIED:
+        return SE_ERR_ACCESSDENIED;
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return SE_ERR_OOM;
+    case ERROR_BAD_EXE_FORMAT:
+        return ERROR_BAD_FORMAT;
+    default:
+        return SE_ERR_FNF;
     }
 }
 
@@ -94,13 +102,27 @@ BOOL WINAPI SHGetSpecialFolderPathW(HWND, LPWSTR pszPath, int csidl, BOOL fCreat
     std::wstring path;
     switch (csidl & ~CSIDL_FLAG_CREATE) {
     case CSIDL_DESKTOP:
-    case CSIDL_DESKTOPDIRECTORY: path = user + L"\\Desktop"; break;
-    case CSIDL_APPDATA: path = user + L"\\AppData\\Roaming"; break;
-    case CSIDL_LOCAL_APPDATA: path = user + L"\\AppData\\Local"; break;
-    case CSIDL_COMMON_APPDATA: path = L"C:\\ProgramData"; break;
-    case CSIDL_PROGRAM_FILES: path = L"C:\\Program Files"; break;
-    case CSIDL_PROGRAM_FILESX86: path = L"C:\\Program Files (x86)"; break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    case CSIDL_DESKTOPDIRECTORY:
+        path = user + L"\\Desktop";
+        break;
+    case CSIDL_APPDATA:
+        path = user + L"\\AppData\\Roaming";
+        break;
+    case CSIDL_LOCAL_APPDATA:
+        path = user + L"\\AppData\\Local";
+        break;
+    case CSIDL_COMMON_APPDATA:
+        path = L"C:\\ProgramData";
+        break;
+    case CSIDL_PROGRAM_FILES:
+        path = L"C:\\Program Files";
+        break;
+    case CSIDL_PROGRAM_FILESX86:
+        path = L"C:\\Program Files (x86)";
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
     if (fCreate) {
         std::string host;
@@ -116,13 +138,16 @@ BOOL WINAPI SHGetSpecialFolderPathW(HWND, LPWSTR pszPath, int csidl, BOOL fCreat
     return TRUE;
 }
 
-HINSTANCE WINAPI ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory,
-                               INT) {
-    if (lpOperation && *lpOperation && lstrcmpiW(lpOperation, L"open") != 0 && lstrcmpiW(lpOperation, L"runas") != 0)
+HINSTANCE WINAPI ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
+                               LPCWSTR lpDirectory, INT) {
+    if (lpOperation && *lpOperation && lstrcmpiW(lpOperation, L"open") != 0 &&
+        lstrcmpiW(lpOperation, L"runas") != 0)
         return result(SE_ERR_NOASSOC);
     std::wstring file = lpFile ? lpFile : L"";
-    while (!file.empty() && file.back() == L' ') file.pop_back();
-    if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"') file = file.substr(1, file.size() - 2);
+    while (!file.empty() && file.back() == L' ')
+        file.pop_back();
+    if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"')
+        file = file.substr(1, file.size() - 2);
     if (file.empty()) return result(SE_ERR_FNF);
     if (isUrl(file)) return result(openWithOpener(toUtf8(file)));
 

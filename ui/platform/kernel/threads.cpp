@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <map>
 #include <pthread.h>
+#include <string>
 #include <sys/file.h>
 #include <unistd.h>
 #include <vector>
@@ -59,16 +60,6 @@ private:
     DWORD id_ = 0;
 };
 
-void* threadMain(void* arg) {
-    auto* holder = static_cast<std::shared_ptr<ThreadObject>*>(arg);
-    std::shared_ptr<ThreadObject> self = std::move(*holder);
-    delete holder;
-    self->setId(GetCurrentThreadId());
-    DWORD code = self->start(self->parameter);
-    self->finish(code);
-    return nullptr;
-}
-
 // ---- mutexes ----
 
 class MutexObject;
@@ -76,25 +67,46 @@ class MutexObject;
 // Mutexes a thread owns; when the thread ends they are marked abandoned.
 struct OwnedMutexes {
     std::vector<std::weak_ptr<MutexObject>> list;
-    ~OwnedMutexes();
+    void abandonAll();
+    ~OwnedMutexes() { abandonAll(); }
 };
 thread_local OwnedMutexes ownedMutexes;
 
+// A mutex. A named one is also owned across processes: its owner holds an flock on the name's
+// owner file, which records the owning process id while held. A process that dies holding it leaves
+// its id behind, so the next owner anywhere learns that the mutex was abandoned.
 class MutexObject : public Object, public std::enable_shared_from_this<MutexObject> {
 public:
     DWORD wait(DWORD ms) override {
         const DWORD self = GetCurrentThreadId();
+        const auto start = std::chrono::steady_clock::now();
         std::unique_lock<std::mutex> lock(mutex_);
         if (owner_ == self) {
             ++count_;
             return WAIT_OBJECT_0;
         }
         if (!waitFor(cv_, lock, ms, [this] { return owner_ == 0; })) return WAIT_TIMEOUT;
-        owner_ = self;
+        owner_ = self; // claimed in this process; other threads wait while the process lock is sought
         count_ = 1;
         bool abandoned = abandoned_;
         abandoned_ = false;
         lock.unlock();
+        if (ownerFd_ >= 0) {
+            if (!lockAcrossProcesses(ms, start)) {
+                lock.lock();
+                owner_ = 0;
+                count_ = 0;
+                abandoned_ = abandoned;
+                cv_.notify_one();
+                return WAIT_TIMEOUT;
+            }
+            char previous[32];
+            if (pread(ownerFd_, previous, sizeof previous, 0) > 0) abandoned = true;
+            std::string pid = std::to_string(getpid());
+            if (ftruncate(ownerFd_, 0) != 0 || pwrite(ownerFd_, pid.data(), pid.size(), 0) < 0) {
+                // Without the record only cross-process abandonment goes unnoticed.
+            }
+        }
         auto& owned = ownedMutexes.list;
         std::erase_if(owned, [this](const std::weak_ptr<MutexObject>& w) {
             auto m = w.lock();
@@ -107,27 +119,46 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         if (owner_ != GetCurrentThreadId()) return false;
         if (--count_ == 0) {
+            if (ownerFd_ >= 0) {
+                if (ftruncate(ownerFd_, 0) != 0) {
+                }
+                flock(ownerFd_, LOCK_UN);
+            }
             owner_ = 0;
             cv_.notify_one();
         }
         return true;
     }
+    // The owning thread ended: the record stays, so every next owner hears of it.
     void abandon(DWORD thread) {
         std::lock_guard<std::mutex> lock(mutex_);
         if (owner_ != thread) return;
+        if (ownerFd_ >= 0) flock(ownerFd_, LOCK_UN);
         owner_ = 0;
         count_ = 0;
         abandoned_ = true;
         cv_.notify_one();
     }
-    void handleClosed() override {}
     ~MutexObject() override {
-        if (lockFd_ >= 0) close(lockFd_); // lets other processes create the name afresh
+        if (ownerFd_ >= 0) close(ownerFd_);
+        if (nameFd_ >= 0) close(nameFd_); // lets other processes create the name afresh
     }
-    int lockFd_ = -1;
-    std::wstring name_;
+    int nameFd_ = -1;
+    int ownerFd_ = -1;
 
 private:
+    // flock has no timeout: poll it until the deadline.
+    bool lockAcrossProcesses(DWORD ms, std::chrono::steady_clock::time_point start) {
+        for (;;) {
+            if (flock(ownerFd_, LOCK_EX | LOCK_NB) == 0) return true;
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return true; // no lock to be had: this process decides
+            if (ms != INFINITE && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(ms))
+                return false;
+            usleep(2000);
+        }
+    }
+
     std::mutex mutex_;
     std::condition_variable cv_;
     DWORD owner_ = 0;
@@ -135,10 +166,23 @@ private:
     bool abandoned_ = false;
 };
 
-OwnedMutexes::~OwnedMutexes() {
+void OwnedMutexes::abandonAll() {
     const DWORD self = GetCurrentThreadId();
     for (auto& weak : list)
         if (auto m = weak.lock()) m->abandon(self);
+    list.clear();
+}
+
+void* threadMain(void* arg) {
+    auto* holder = static_cast<std::shared_ptr<ThreadObject>*>(arg);
+    std::shared_ptr<ThreadObject> self = std::move(*holder);
+    delete holder;
+    self->setId(GetCurrentThreadId());
+    DWORD code = self->start(self->parameter);
+    // Abandon before the handle is signalled, so a waiter on the thread sees the mutexes free.
+    ownedMutexes.abandonAll();
+    self->finish(code);
+    return nullptr;
 }
 
 // Named mutexes of this process, so that a second CreateMutexW finds the same object.
@@ -148,13 +192,17 @@ std::map<std::wstring, std::weak_ptr<MutexObject>> namedMutexes;
 // Takes a shared lock on the name's lock file, saying whether another process held it already.
 // The exclusive try that detects other holders runs under a guard lock, so two processes cannot
 // both see a free name in the gap before the lock is downgraded.
-int lockName(const std::wstring& name, bool& existed) {
+int lockName(const std::wstring& name, bool& existed, int& ownerFd) {
     std::string key = toUtf8(name);
     FileLock guard(lockFileName("mutex-guard", ""));
-    int fd = open(lockFileName("mutex", key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = open(lockFileName("mutex", key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
+    ownerFd = open(lockFileName("mutex-owner", key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
         existed = false;
+        // A new mutex: whatever an earlier generation of the name left behind does not apply.
+        if (ownerFd >= 0 && ftruncate(ownerFd, 0) != 0) {
+        }
         flock(fd, LOCK_SH);
     } else {
         existed = true;
@@ -230,14 +278,15 @@ HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitia
         if (mutex) {
             existed = true;
         } else {
-            int fd = lockName(name, existed);
+            int ownerFd = -1;
+            int fd = lockName(name, existed, ownerFd);
             if (fd < 0) {
                 SetLastError(win32ErrorFromErrno(errno));
                 return nullptr;
             }
             mutex = std::make_shared<MutexObject>();
-            mutex->lockFd_ = fd;
-            mutex->name_ = name;
+            mutex->nameFd_ = fd;
+            mutex->ownerFd_ = ownerFd;
             namedMutexes[name] = mutex;
         }
     } else {
@@ -277,7 +326,9 @@ BOOL WINAPI InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION cs, DWORD d
     return TRUE;
 }
 
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) { static_cast<std::recursive_mutex*>(cs->LockSemaphore)->lock(); }
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
+    static_cast<std::recursive_mutex*>(cs->LockSemaphore)->lock();
+}
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
     static_cast<std::recursive_mutex*>(cs->LockSemaphore)->unlock();
@@ -296,14 +347,17 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
 
 HRESULT WINAPI CoInitializeEx(LPVOID, DWORD dwCoInit) {
     const DWORD model = dwCoInit & COINIT_APARTMENTTHREADED;
-    if (dwCoInit & ~(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY)) return E_INVALIDARG;
+    if (dwCoInit & ~(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY))
+        return E_INVALIDARG;
     ComState& s = comState;
     if (s.comCount > 0 && s.model != model) return RPC_E_CHANGED_MODE;
     s.model = model;
     return s.comCount++ == 0 ? S_OK : S_FALSE;
 }
 
-HRESULT WINAPI CoInitialize(LPVOID pvReserved) { return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED); }
+HRESULT WINAPI CoInitialize(LPVOID pvReserved) {
+    return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
 
 void WINAPI CoUninitialize() {
     if (comState.comCount > 0) --comState.comCount;

@@ -38,11 +38,11 @@ enum class EventKind {
     KeyDown,
     KeyUp,
     PointerLeft,  // the pointer left every surface of this process
-    Expose,       // the backend lost pixels of a surface; present them again
+    Exposed,      // the backend lost pixels of a surface; present them again
     Configure,    // the desktop moved or resized a surface
     CloseRequest, // the desktop asked the surface to close
-    FocusIn,
-    FocusOut,
+    FocusGained,
+    FocusLost,
 };
 
 struct NativeEvent {

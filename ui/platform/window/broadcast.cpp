@@ -163,7 +163,7 @@ UINT WINAPI RegisterWindowMessageW(LPCWSTR name) {
     return id;
 }
 
-long WINAPI BroadcastSystemMessageW(DWORD flags, LPDWORD recipients, UINT msg, WPARAM wParam, LPARAM lParam) {
+LONG WINAPI BroadcastSystemMessageW(DWORD flags, LPDWORD recipients, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (recipients && !(*recipients & (BSM_APPLICATIONS | BSM_ALLDESKTOPS)) && *recipients != BSM_ALLCOMPONENTS) {
         return 1; // nothing of ours among the recipients
     }

@@ -313,17 +313,21 @@ void RouteNativeEvent(Lock& lock, const NativeEvent& ev) {
         pushInput(RawKind::Wheel);
         break;
     case EventKind::KeyDown:
-    case EventKind::KeyUp:
+    case EventKind::KeyUp: {
         in.vk = ev.vk;
         in.ch = ev.ch;
         in.pt = m.cursor;
+        // The surface the display delivered the key to, for when no window of ours is active.
+        auto it = m.bySurface.find(ev.surface);
+        in.target = it == m.bySurface.end() ? nullptr : it->second;
         pushInput(ev.kind == EventKind::KeyDown ? RawKind::KeyDown : RawKind::KeyUp);
         break;
+    }
     case EventKind::PointerLeft:
         m.cursor = ev.pt;
         pushInput(RawKind::Leave);
         break;
-    case EventKind::Expose: {
+    case EventKind::Exposed: {
         auto it = m.bySurface.find(ev.surface);
         if (it == m.bySurface.end()) break;
         if (Window* w = Find(it->second)) PresentWindow(w, &ev.rect);
@@ -353,14 +357,14 @@ void RouteNativeEvent(Lock& lock, const NativeEvent& ev) {
         });
         break;
     }
-    case EventKind::FocusIn:
-    case EventKind::FocusOut: {
+    case EventKind::FocusGained:
+    case EventKind::FocusLost: {
         auto it = m.bySurface.find(ev.surface);
         if (it == m.bySurface.end()) break;
         Window* w = Find(it->second);
         if (!w) break;
         HWND h = w->hwnd;
-        bool in_ = ev.kind == EventKind::FocusIn;
+        bool in_ = ev.kind == EventKind::FocusGained;
         PostInternal(w->thread, [=] {
             Lock l(M().mutex);
             Window* x = Find(h);
@@ -403,6 +407,20 @@ bool TakeInput(Lock& lock, ThreadQueue* q, HWND filter, UINT minMsg, UINT maxMsg
                 target = M().capture ? M().capture : TopFromPoint(in.pt, nullptr);
             } else {
                 target = M().focus ? M().focus : M().active;
+                HWND delivered = in.target;
+                if (!target && Find(delivered) && !Disabled(delivered)) {
+                    // The display gave the key to one of our windows while we thought none
+                    // was active: that window becomes active, as a click would make it.
+                    HWND top = TopLevelOf(delivered);
+                    Window* tw = Find(top);
+                    if (tw && tw->thread == q->thread && !(tw->exStyle & WS_EX_NOACTIVATE)) {
+                        lock.unlock();
+                        ActivateWindow(top, WA_ACTIVE);
+                        lock.lock();
+                        continue;
+                    }
+                    target = delivered;
+                }
             }
             Window* tw = Find(target);
             if (!tw) {
@@ -625,7 +643,7 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
     if (q->lastKeyVk == msg->wParam && q->lastKeyTime == msg->time) ch = q->lastKeyChar;
     else ch = CharOfKey(static_cast<UINT>(msg->wParam));
     if (ch == 0) return TRUE;
-    q->posted.push_front(MSG{msg->hwnd, m == WM_KEYDOWN ? static_cast<UINT>(WM_CHAR) : static_cast<UINT>(WM_SYSCHAR),
+    q->posted.push_back(MSG{msg->hwnd, m == WM_KEYDOWN ? static_cast<UINT>(WM_CHAR) : static_cast<UINT>(WM_SYSCHAR),
                              static_cast<WPARAM>(ch), msg->lParam, msg->time, msg->pt});
     return TRUE;
 }
@@ -656,6 +674,7 @@ IconObject* SystemCursorObject(size_t index) {
 } // namespace
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+    Lock lock(M().mutex);
     if (!instance && IS_INTRESOURCE(name)) {
         int id = static_cast<int>(reinterpret_cast<uintptr_t>(name));
         for (size_t i = 0; i < sizeof kCursors / sizeof kCursors[0]; ++i) {

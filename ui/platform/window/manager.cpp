@@ -158,6 +158,11 @@ LRESULT Call(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         Lock lock(M().mutex);
         Window* w = Find(hwnd);
         if (!w || !w->proc) return 0;
+        // Another thread's window runs its procedure on its own thread.
+        if (w->thread != GetCurrentThreadId()) {
+            lock.unlock();
+            return SendMessageW(hwnd, msg, wParam, lParam);
+        }
         proc = w->proc;
     }
     return proc(hwnd, msg, wParam, lParam);

@@ -558,3 +558,14 @@ BOOL WINAPI GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DW
     if (flags) *flags = w->lwaFlags & (LWA_ALPHA | LWA_COLORKEY);
     return TRUE;
 }
+
+// The framework looks these up at run time in "User32.dll".
+#include "ui/platform/kernel/modules.h"
+namespace {
+const bool g_user32Exports = [] {
+    uiplatform::RegisterModuleExport(L"User32.dll", "UpdateLayeredWindow", reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&UpdateLayeredWindow)));
+    uiplatform::RegisterModuleExport(L"User32.dll", "SetLayeredWindowAttributes",
+                                     reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SetLayeredWindowAttributes)));
+    return true;
+}();
+} // namespace

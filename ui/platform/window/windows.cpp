@@ -16,8 +16,10 @@ namespace {
 
 SurfaceKind KindOf(const Window* w) {
     if (w->cls && w->cls->name == L"tooltips_class32") return SurfaceKind::Tooltip;
-    if (w->owner && ((w->style & WS_POPUP) || (w->exStyle & WS_EX_TOOLWINDOW) || true)) return SurfaceKind::Dialog;
-    return SurfaceKind::Normal;
+    // Click-through layered windows (drop shadows) are never managed or focused by the desktop.
+    if ((w->exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT))
+        return SurfaceKind::Tooltip;
+    return w->owner ? SurfaceKind::Dialog : SurfaceKind::Normal;
 }
 
 void CreateSurfaceFor(Window* w) {
