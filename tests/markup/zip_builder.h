@@ -19,6 +19,8 @@ struct Entry {
     std::string password;     // non-empty: encrypted
     bool dataDescriptor = false; // flag bit 3: the check byte is the high byte of the time
     bool corruptLocalSignature = false;
+    size_t truncatePayload = 0;   // non-zero: keep only this many compressed bytes
+    uint32_t extraCompressedSize = 0; // claimed beyond the stored bytes
     uint16_t dosTime = 0x6a5c;
 
     Entry(std::string n, std::string d, int m = 8, std::string pw = "", bool descriptor = false)
@@ -95,6 +97,8 @@ inline std::string Build(const std::vector<Entry>& entries, const std::string& p
         uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(e.data.data()),
                                                    static_cast<uInt>(e.data.size())));
         std::string payload = e.method == 8 ? Deflate(e.data) : e.data;
+        if (e.truncatePayload != 0)
+            payload.resize(e.truncatePayload);
         uint16_t flags = 0;
         if (!e.password.empty()) {
             flags |= 1;
@@ -119,7 +123,7 @@ inline std::string Build(const std::vector<Entry>& entries, const std::string& p
         Put16(local, e.dosTime);
         Put16(local, 0x5a21);
         Put32(local, e.dataDescriptor ? 0 : crc);
-        Put32(local, e.dataDescriptor ? 0 : static_cast<uint32_t>(payload.size()));
+        Put32(local, e.dataDescriptor ? 0 : static_cast<uint32_t>(payload.size()) + e.extraCompressedSize);
         Put32(local, e.dataDescriptor ? 0 : static_cast<uint32_t>(e.data.size()));
         Put16(local, static_cast<uint32_t>(e.name.size()));
         Put16(local, 4);
@@ -136,7 +140,7 @@ inline std::string Build(const std::vector<Entry>& entries, const std::string& p
         Put16(dir, e.dosTime);
         Put16(dir, 0x5a21);
         Put32(dir, crc);
-        Put32(dir, static_cast<uint32_t>(payload.size()));
+        Put32(dir, static_cast<uint32_t>(payload.size()) + e.extraCompressedSize);
         Put32(dir, static_cast<uint32_t>(e.data.size()));
         Put16(dir, static_cast<uint32_t>(e.name.size()));
         Put16(dir, 0);

@@ -196,3 +196,24 @@ TEST(ZipArchive, SmallBufferReportsMoreDataAndContinues)
         EXPECT_EQ(std::string(buf, written), text.substr(0, sizeof buf));
     }
 }
+
+TEST(ZipArchive, EntryWhoseDataEndsEarlyFailsInsteadOfHanging)
+{
+    std::string text = Pattern(60000);
+    Entry cut("cut.bin", text, 8);
+    cut.truncatePayload = 2000;
+    Entry beyond("beyond.bin", text, 8);
+    beyond.truncatePayload = 3000;
+    beyond.extraCompressedSize = 100000; // more than the archive holds
+    Entry storedBeyond("stored.bin", text, 0);
+    storedBeyond.truncatePayload = 100;
+    for (const Entry& e : {cut, beyond, storedBeyond}) {
+        SCOPED_TRACE(e.name);
+        std::string bytes = Build({e});
+        auto zip = ZipArchive::OpenMemory(bytes.data(), bytes.size(), nullptr);
+        ASSERT_NE(zip, nullptr);
+        ZipResult r = ZipResult::Complete;
+        ReadAll(*zip, std::wstring(e.name.begin(), e.name.end()).c_str(), false, &r);
+        EXPECT_EQ(r, ZipResult::DataError);
+    }
+}

@@ -375,11 +375,13 @@ ZipResult ZipArchive::Continue(BYTE* out, DWORD size, DWORD* written)
 
     bool streamEnd = false;
     while (done < size && o.uncompressedLeft > 0) {
+        bool inputEnded = false;
         if (o.stream.avail_in == 0) {
             o.chunk.resize(kChunk);
             size_t got = ReadCompressed(o.chunk.data(), kChunk);
             o.stream.next_in = o.chunk.data();
             o.stream.avail_in = static_cast<uInt>(got);
+            inputEnded = got == 0; // the entry's bytes are used up, or the archive ends early
         }
         DWORD room = std::min(size - done, o.uncompressedLeft);
         o.stream.next_out = out + done;
@@ -392,7 +394,7 @@ ZipResult ZipArchive::Continue(BYTE* out, DWORD size, DWORD* written)
             streamEnd = true;
             break;
         }
-        if (rc == Z_BUF_ERROR && produced == 0 && o.stream.avail_in == 0 && o.compressedLeft == 0) {
+        if (produced == 0 && o.stream.avail_in == 0 && (inputEnded || o.compressedLeft == 0) && rc != Z_OK) {
             *written = done;
             return ZipResult::DataError; // the compressed data ends inside the stream
         }
