@@ -9,7 +9,7 @@
 class CControlUI;
 
 // Where the skin lives (CPaintManagerUI::SetResourceType).
-enum UILIB_RESOURCETYPE {
+enum UIResourceType {
     ResFile = 1,        // files under the resource path
     ResZip = 2,         // a zip file on disk
     ResResource = 3,    // module resources
