@@ -213,7 +213,11 @@ TEST(ZipArchive, EntryWhoseDataEndsEarlyFailsInsteadOfHanging)
         auto zip = ZipArchive::OpenMemory(bytes.data(), bytes.size(), nullptr);
         ASSERT_NE(zip, nullptr);
         ZipResult r = ZipResult::Complete;
-        ReadAll(*zip, std::wstring(e.name.begin(), e.name.end()).c_str(), false, &r);
-        EXPECT_EQ(r, ZipResult::DataError);
+        std::string got = ReadAll(*zip, std::wstring(e.name.begin(), e.name.end()).c_str(), false, &r);
+        // Sizes that the archive cannot hold hide the entry; data that ends early fails the read.
+        if (e.name == "cut.bin")
+            EXPECT_EQ(r, ZipResult::DataError);
+        else
+            EXPECT_EQ(got, "<missing>");
     }
 }

@@ -119,7 +119,7 @@ bool ReadZipEntry(LPCTSTR name, SkinFileData& data, DWORD cap, CUIString* error)
     DWORD written = 0;
     // The extra byte is part of the buffer: a complete read stops at the entry's size.
     ZipResult result = archive->ReadEntry(info.index, data.bytes.get(), info.uncompressedSize + 1, &written);
-    if (result != ZipResult::Complete && result != ZipResult::MoreData) {
+    if (result != ZipResult::Complete || written != info.uncompressedSize) {
         data.bytes.reset();
         data.size = 0;
         return fail(L"Could not unzip file");

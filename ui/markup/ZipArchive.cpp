@@ -17,6 +17,8 @@ constexpr size_t kMaxEndSearch = 65535;
 constexpr size_t kChunk = 16384;
 constexpr size_t kMaxName = 256; // names of this many bytes or more are never matched
 constexpr size_t kEncryptionHeader = 12;
+// Deflate cannot expand by more than this factor; a larger declared size is a lie.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 WORD Le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 DWORD Le32(const BYTE* p)
@@ -102,6 +104,7 @@ struct ZipArchive::OpenEntry {
     uint64_t position = 0;        // next compressed byte to read
     uint64_t compressedLeft = 0;  // compressed bytes not yet read
     DWORD uncompressedLeft = 0;   // bytes still to deliver
+    uLong crc = 0;                // of the bytes delivered so far
     bool encrypted = false;
     ZipCipher cipher;
     bool inflating = false;
@@ -198,6 +201,23 @@ bool ZipArchive::LocateDirectory()
     return true;
 }
 
+bool ZipArchive::Plausible(const DirEntry& e) const
+{
+    uint64_t compressed = e.info.compressedSize;
+    uint64_t dataStart = m_prefix + e.localOffset + kLocalHeaderSize + e.nameLength;
+    if (dataStart + compressed > m_source->Size())
+        return false;
+    uint64_t payload = compressed;
+    if (e.flags & 1) {
+        if (payload < kEncryptionHeader)
+            return false;
+        payload -= kEncryptionHeader;
+    }
+    if (e.method == 0)
+        return e.info.uncompressedSize == payload;
+    return e.info.uncompressedSize <= payload * kMaxDeflateRatio + kMaxDeflateRatio;
+}
+
 template <class Visit> bool ZipArchive::WalkDirectory(Visit visit)
 {
     uint64_t pos = m_dirOffset;
@@ -223,7 +243,8 @@ template <class Visit> bool ZipArchive::WalkDirectory(Visit visit)
         size_t nameRead = std::min<size_t>(e.nameLength, kMaxName);
         if (!m_source->ReadExact(pos + kDirEntrySize, name, nameRead))
             return false;
-        if (visit(e, name, static_cast<size_t>(e.nameLength)))
+        // An entry whose sizes cannot be true is never offered: readers size buffers by them.
+        if (Plausible(e) && visit(e, name, static_cast<size_t>(e.nameLength)))
             return true;
         pos += kDirEntrySize + e.nameLength + extraLength + commentLength;
     }
@@ -362,12 +383,13 @@ ZipResult ZipArchive::Continue(BYTE* out, DWORD size, DWORD* written)
             size_t got = ReadCompressed(out + done, want);
             if (got == 0)
                 break;
+            o.crc = crc32(o.crc, out + done, static_cast<uInt>(got));
             done += static_cast<DWORD>(got);
             o.uncompressedLeft -= static_cast<DWORD>(got);
         }
         *written = done;
         if (o.uncompressedLeft == 0)
-            return ZipResult::Complete;
+            return o.crc == o.entry.crc ? ZipResult::Complete : ZipResult::DataError;
         if (done == size)
             return ZipResult::MoreData;
         return ZipResult::DataError; // the stored data ends before its size
@@ -388,6 +410,7 @@ ZipResult ZipArchive::Continue(BYTE* out, DWORD size, DWORD* written)
         o.stream.avail_out = room;
         int rc = inflate(&o.stream, Z_SYNC_FLUSH);
         DWORD produced = room - o.stream.avail_out;
+        o.crc = crc32(o.crc, out + done, produced);
         done += produced;
         o.uncompressedLeft -= produced;
         if (rc == Z_STREAM_END) {
@@ -404,8 +427,11 @@ ZipResult ZipArchive::Continue(BYTE* out, DWORD size, DWORD* written)
         }
     }
     *written = done;
-    if (streamEnd || o.uncompressedLeft == 0)
-        return ZipResult::Complete;
+    // A stream that ends short of the declared size, or bytes that fail their checksum, are corrupt.
+    if (o.uncompressedLeft == 0)
+        return o.crc == o.entry.crc ? ZipResult::Complete : ZipResult::DataError;
+    if (streamEnd)
+        return ZipResult::DataError;
     return ZipResult::MoreData;
 }
 

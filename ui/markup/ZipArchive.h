@@ -53,6 +53,8 @@ private:
 
     ZipArchive(std::unique_ptr<Source> source, const char* password);
     bool LocateDirectory();
+    // False for an entry whose sizes cannot be true (data beyond the archive, impossible ratio).
+    bool Plausible(const DirEntry& entry) const;
     // Walks the directory; calls visit(entry, name) until it returns true. False at the end
     // or on a corrupt directory.
     template <class Visit> bool WalkDirectory(Visit visit);
