@@ -187,3 +187,146 @@ TEST(HostileInput, NastyZipArchivesFailCleanly)
         EXPECT_EQ(ReadBounded(*zip, zip->GetEntryCount() - 1, got), ZipResult::DataError);
     }
 }
+
+namespace {
+
+const char kMarkup[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- main -->\n"
+    "<Window size=\"650,416\" caption=\"0,0,0,40\" defaultfontcolor=\"#FF101010\">"
+    "<Font id=\"0\" name=\"Sans\" size=\"12\" /><Default name=\"Button\" value=\"height=&quot;20&quot;\" />"
+    "<VerticalLayout pos=\"1,2,3,4\" bkcolor=\"0xFF00FF00\"><Label text=\"\xe7\xab\x8b&amp;&lt;x&gt;\" />"
+    "<![CDATA[raw <data>]]><Button name=\"b\" padding=\"1,2,3,4\">text</Button></VerticalLayout></Window>";
+
+const char kLanguage[] = "\xef\xbb\xbf<Language><Text id=\"1\" text=\"One\" tooltip=\"Tip\" />"
+                         "<Text id=\"2\" text=\"\xe4\xba\x8c\" tipvalue=\"v\" /><Text id=\"x\" text=\"zero\" />"
+                         "</Language>";
+
+// Touches every node and attribute through the wrappers, as the builder does.
+int Walk(CXmlNodeUI node, int depth = 0)
+{
+    int seen = 0;
+    for (CXmlNodeUI child = node.first_child(); child && depth < 64; child = child.next_sibling()) {
+        seen++;
+        CUIString name = child.name();
+        CUIString value = child.value();
+        for (CXmlAttributeUI a = child.first_attribute(); a; a = a.next_attribute()) {
+            CUIString text = a.value();
+            (void)a.as_uicolor();
+            (void)a.as_rect();
+            (void)a.as_size();
+            (void)a.as_int();
+        }
+        seen += Walk(child, depth + 1);
+    }
+    return seen;
+}
+
+std::string Utf16(const std::string& utf8)
+{
+    std::string out("\xff\xfe", 2); // ASCII fixtures: one unit per byte
+    for (char c : utf8) {
+        out.push_back(c);
+        out.push_back('\0');
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(HostileInput, MutatedMarkupParsesOrReportsAnError)
+{
+    const std::string fixtures[] = {kMarkup, kLanguage, Utf16("<Window a=\"1\"><Control b=\"2,3\" /></Window>")};
+    Rng rng(0xc0ffee);
+    int ok = 0, failed = 0;
+    for (int round = 0; round < 3000; round++) {
+        std::string bytes = Mutate(fixtures[round % 3], rng);
+        CXmlDocumentUI doc;
+        if (doc.load_buffer(bytes.data(), bytes.size())) {
+            ok++;
+            Walk(doc);
+        } else {
+            failed++;
+            EXPECT_NE(*doc.GetError(), L'\0') << "round " << round;
+            EXPECT_TRUE(doc.first_child().empty()) << "round " << round;
+        }
+        // The language reader takes the same bytes: either a package from a <Language> root or nothing.
+        CXmlDocumentUI lng;
+        bool parsed = lng.load_buffer(bytes.data(), bytes.size());
+        CLangPackageUI package;
+        BOOL loaded = package.LoadResource(lng.root());
+        EXPECT_EQ(loaded != FALSE, parsed && !lng.child(L"Language").empty()) << "round " << round;
+        (void)package.GetText(1);
+    }
+    EXPECT_GT(ok, 300);
+    EXPECT_GT(failed, 300);
+}
+
+TEST(HostileInput, NastyMarkupIsReadOrRefusedCleanly)
+{
+    std::string deep;
+    for (int i = 0; i < 20000; i++)
+        deep += "<a>";
+    std::string deepClosed = deep;
+    for (int i = 0; i < 20000; i++)
+        deepClosed += "</a>";
+    std::string giant = "<Window text=\"" + std::string(2 * 1024 * 1024, 'x') + "\" />";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool parses;
+    } cases[] = {
+        {"garbage", std::string("\x00\xff\xfe\x01\x80\x81<>", 9), false},
+        {"UTF-8 mark only", "\xef\xbb\xbf", false},
+        {"UTF-16 mark only", "\xff\xfe", false},
+        {"UTF-16 odd length", Utf16("<a/>") + "x", true},
+        {"UTF-32 mark, short", "\x00\x00\xfe\xff\x00", false},
+        {"invalid UTF-8 in a value", "<a v=\"\xc3\x28\xf8\x88\x80\x80\x80\xed\xa0\x80\"/>", true},
+        {"cut inside a tag", "<Window size=\"1", false},
+        {"cut inside a comment", "<a><!-- ", false},
+        {"unclosed, very deep", deep, false},
+        {"closed, very deep", deepClosed, true},
+        {"2 MiB attribute", giant, true},
+        {"bad entity", "<a v=\"&#xFFFFFFFF;&#0;&bogus;\"/>", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CXmlDocumentUI doc;
+        EXPECT_EQ(doc.load_buffer(c.bytes.data(), c.bytes.size()), c.parses) << doc.GetError();
+        if (c.parses)
+            EXPECT_GT(Walk(doc), 0);
+        else
+            EXPECT_TRUE(doc.first_child().empty());
+    }
+}
+
+class HostileSkinTest : public SkinTest {};
+
+TEST_F(HostileSkinTest, MutatedArchiveInMemoryGivesTheFileOrAnError)
+{
+    const std::vector<Entry> entries = ZipFixtureEntries();
+    const std::string valid = Build(entries);
+    Rng rng(0xa11ce);
+    int read = 0, refused = 0;
+    for (int round = 0; round < 1500; round++) {
+        std::string bytes = Mutate(valid, rng);
+        CPaintManagerUI::SetResourceZip(bytes.data(), static_cast<unsigned int>(bytes.size()), L"s3cret");
+        for (const Entry& e : entries) {
+            std::wstring name(e.name.begin(), e.name.end());
+            SkinFileData data;
+            CUIString error;
+            if (ReadSkinFile(name.c_str(), data, error)) {
+                read++;
+                ASSERT_EQ(std::string(reinterpret_cast<const char*>(data.bytes.get()), data.size), e.data)
+                    << "round " << round << " " << e.name;
+                EXPECT_EQ(data.bytes[data.size], 0);
+            } else {
+                refused++;
+                EXPECT_FALSE(error.IsEmpty());
+                EXPECT_EQ(data.bytes, nullptr);
+            }
+        }
+        CPaintManagerUI::Term();
+    }
+    EXPECT_GT(read, 1000);
+    EXPECT_GT(refused, 1000);
+}
