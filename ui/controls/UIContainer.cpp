@@ -22,6 +22,16 @@ int Clamp(int v, int lo, int hi)
     return v;
 }
 
+// floor(extent * percent) as a pixel offset. The percentage comes from markup and may be
+// anything a double holds; the conversion to an integer must stay defined.
+LONG PercentOffset(int extent, double percent)
+{
+    double v = std::floor(extent * percent);
+    const double limit = 1 << 28;
+    if (!std::isfinite(v)) return 0;
+    return static_cast<LONG>(v < -limit ? -limit : v > limit ? limit : v);
+}
+
 } // namespace
 
 CContainerUI::CContainerUI()
@@ -421,10 +431,10 @@ void CContainerUI::SetFloatPos(int iIndex)
         rcCtrl.top += dy;
         rcCtrl.bottom += dy;
     } else if (rcPercent.left != 0 || rcPercent.top != 0 || rcPercent.right != 0 || rcPercent.bottom != 0) {
-        rcCtrl.left = m_rcItem.left + static_cast<LONG>(std::floor(W * rcPercent.left)) + szXY.cx;
-        rcCtrl.top = m_rcItem.top + static_cast<LONG>(std::floor(H * rcPercent.top)) + szXY.cy;
-        rcCtrl.right = m_rcItem.left + static_cast<LONG>(std::floor(W * rcPercent.right)) + sz.cx + szXY.cx;
-        rcCtrl.bottom = m_rcItem.top + static_cast<LONG>(std::floor(H * rcPercent.bottom)) + sz.cy + szXY.cy;
+        rcCtrl.left = m_rcItem.left + PercentOffset(W, rcPercent.left) + szXY.cx;
+        rcCtrl.top = m_rcItem.top + PercentOffset(H, rcPercent.top) + szXY.cy;
+        rcCtrl.right = m_rcItem.left + PercentOffset(W, rcPercent.right) + sz.cx + szXY.cx;
+        rcCtrl.bottom = m_rcItem.top + PercentOffset(H, rcPercent.bottom) + sz.cy + szXY.cy;
     } else {
         rcCtrl.left = m_rcItem.left + szXY.cx;
         rcCtrl.top = m_rcItem.top + szXY.cy;

@@ -1,5 +1,6 @@
 #include "ui/controls/UIControl.h"
 
+#include <climits>
 #include <cwchar>
 
 #include "ui/controls/UIAttributeValue.h"
@@ -12,6 +13,13 @@ namespace {
 
 // Nested style application deeper than this is a style that refers to itself.
 const int kMaxApplyDepth = 16;
+
+// right - left of markup numbers, which may be anything an int holds.
+int SaturatingDiff(int right, int left)
+{
+    long long d = static_cast<long long>(right) - left;
+    return d > INT_MAX ? INT_MAX : d < INT_MIN ? INT_MIN : static_cast<int>(d);
+}
 
 bool IsRectEmptyRect(const RECT& rc) { return rc.right <= rc.left || rc.bottom <= rc.top; }
 
@@ -563,8 +571,8 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         int v[4];
         uiattr::ReadInts(pstrValue, v, 4);
         SetFixedXY(SIZE{v[0] >= 0 ? v[0] : v[2], v[1] >= 0 ? v[1] : v[3]});
-        SetFixedWidth(v[2] - v[0]);
-        SetFixedHeight(v[3] - v[1]);
+        SetFixedWidth(SaturatingDiff(v[2], v[0]));
+        SetFixedHeight(SaturatingDiff(v[3], v[1]));
     } else if (EqualsNoCase(pstrName, L"float")) {
         if (wcschr(pstrValue, L',') == nullptr) {
             SetFloat(uiattr::ReadBool(pstrValue));

@@ -12,6 +12,27 @@
 
 namespace {
 
+// Markup can nest, and include itself, without end: building stops at these bounds rather
+// than exhausting the stack or looping. Elements below the depth bound and includes past the
+// budget are not built. The bounds are far above what any real window uses.
+const int kMaxBuildDepth = 256;   // nested elements and includes, across builders
+const int kMaxIncludes = 4096;    // include expansions within one outermost build
+
+// Builds nest through includes on the UI thread; the counters span all builders on it.
+thread_local int t_buildDepth = 0;
+thread_local int t_includes = 0;
+
+class BuildDepthGuard {
+public:
+    BuildDepthGuard() { t_buildDepth++; }
+    ~BuildDepthGuard()
+    {
+        if (--t_buildDepth == 0) t_includes = 0;
+    }
+    BuildDepthGuard(const BuildDepthGuard&) = delete;
+    BuildDepthGuard& operator=(const BuildDepthGuard&) = delete;
+};
+
 bool NameIs(LPCTSTR name, LPCTSTR what) { return name != nullptr && lstrcmpiW(name, what) == 0; }
 
 // Reads a module resource into the document; false when it is missing or empty.
@@ -205,6 +226,8 @@ CControlUI* CDialogBuilder::CreateControlOfClass(LPCTSTR pstrClass, CXmlNodeUI& 
 CControlUI* CDialogBuilder::_Parse(CXmlNodeUI* pRoot, CControlUI* pParent, CPaintManagerUI* pManager,
                                    CLangPackageUI* pkg)
 {
+    BuildDepthGuard depth;
+    if (t_buildDepth > kMaxBuildDepth) return nullptr;
     IContainerUI* pContainer = nullptr;
     bool containerAsked = false;
     CControlUI* pReturn = nullptr;
@@ -219,7 +242,8 @@ CControlUI* CDialogBuilder::_Parse(CXmlNodeUI* pRoot, CControlUI* pParent, CPain
             if (!source) continue;
             int count = node.attribute(L"count").as_int(1);
             CUIString sSource = source.as_string(L"");
-            for (int i = 0; i < count; i++) {
+            for (int i = 0; i < count && t_includes < kMaxIncludes; i++) {
+                t_includes++;
                 CDialogBuilder builder;
                 builder.SetInstance(m_instance);
                 if (m_pstrtype != nullptr) {
