@@ -115,6 +115,7 @@ BOOL WINAPI RestoreDC(HDC hdc, int nSavedDC) {
     int level = nSavedDC < 0 ? count + 1 + nSavedDC : nSavedDC;
     if (level < 1 || level > count)
         return FALSE;
+    std::lock_guard<std::recursive_mutex> lock(selectionMutex());
     // A bitmap of the restored state may meanwhile be selected into another DC.
     Bitmap* b = dc->saved[level - 1].bitmap;
     if (!dc->external && b->owner && b->owner != dc && !b->stock)
@@ -151,6 +152,8 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
+    // The checks and the swap are one step: another thread may select or delete the same object.
+    std::lock_guard<std::recursive_mutex> lock(selectionMutex());
     if (o->deletePending)
         return nullptr;
     switch (o->kind) {
@@ -189,13 +192,16 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     }
     if (o->stock)
         return TRUE;
-    if (o->refs > 0) {
-        // A bitmap selected into a DC cannot be deleted; a selected pen, brush or font
-        // goes when its DC lets go of it.
-        if (o->kind == Kind::Bitmap)
-            return FALSE;
-        o->deletePending = true;
-        return TRUE;
+    {
+        std::lock_guard<std::recursive_mutex> lock(selectionMutex());
+        if (o->refs > 0) {
+            // A bitmap selected into a DC cannot be deleted; a selected pen, brush or font
+            // goes when its DC lets go of it.
+            if (o->kind == Kind::Bitmap)
+                return FALSE;
+            o->deletePending = true;
+            return TRUE;
+        }
     }
     destroyObject(o);
     return TRUE;

@@ -44,18 +44,30 @@ void destroyObject(Object* o) {
     delete o;
 }
 
+std::recursive_mutex& selectionMutex() {
+    static auto* m = new std::recursive_mutex; // DCs may still be deleted during exit
+    return *m;
+}
+
 void retain(Object* o) {
-    if (o)
-        ++o->refs;
+    if (!o)
+        return;
+    std::lock_guard<std::recursive_mutex> lock(selectionMutex());
+    ++o->refs;
 }
 
 void release(Object* o) {
     if (!o)
         return;
-    --o->refs;
-    if (o->kind == Kind::Bitmap && o->refs == 0)
-        static_cast<Bitmap*>(o)->owner = nullptr;
-    if (o->refs == 0 && o->deletePending && !o->stock)
+    bool destroy;
+    {
+        std::lock_guard<std::recursive_mutex> lock(selectionMutex());
+        --o->refs;
+        if (o->kind == Kind::Bitmap && o->refs == 0)
+            static_cast<Bitmap*>(o)->owner = nullptr;
+        destroy = o->refs == 0 && o->deletePending && !o->stock;
+    }
+    if (destroy)
         destroyObject(o);
 }
 

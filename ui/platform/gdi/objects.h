@@ -9,6 +9,7 @@
 #include <pango/pango.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,9 @@ inline Region* asRegion(HRGN h) { return lookupAs<Region>(h, Kind::Region); }
 
 // Reference counting of DC state slots; releasing the last reference of an object whose
 // deletion was requested destroys it.
+// Stock objects and shared fonts sit in DCs of several threads at once, so the counts,
+// deletePending and Bitmap::owner change only under this lock (retain and release take it).
+std::recursive_mutex& selectionMutex();
 void retain(Object* o);
 void release(Object* o);
 void destroyObject(Object* o);
