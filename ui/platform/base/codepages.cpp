@@ -1,6 +1,7 @@
 // UTF-8 <-> wide conversion and wide-string comparison.
 // Narrow text on this platform is UTF-8, so the ANSI and OEM code pages convert as UTF-8.
 #include "ui/platform/base/locale.h"
+#include "ui/platform/base/utf8.h"
 #include "ui/platform/win32.h"
 
 #include <cwctype>
@@ -11,76 +12,6 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
 bool isSupportedCodePage(UINT cp) { return cp == CP_UTF8 || cp == CP_ACP || cp == CP_OEMCP; }
-
-// Decodes one UTF-8 sequence at s[i] (n bytes available). Returns the code point and
-// advances i; a malformed or overlong sequence consumes one byte and gives -1.
-long decodeUtf8(const unsigned char* s, int n, int& i) {
-    unsigned char c = s[i];
-    if (c < 0x80) {
-        ++i;
-        return c;
-    }
-    int extra;
-    char32_t cp;
-    char32_t minimum;
-    if ((c & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = c & 0x1F;
-        minimum = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = c & 0x0F;
-        minimum = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = c & 0x07;
-        minimum = 0x10000;
-    } else {
-        ++i;
-        return -1;
-    }
-    if (i + extra >= n) { // the sequence runs past the end of the input
-        ++i;
-        return -1;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        unsigned char cc = s[i + k];
-        if ((cc & 0xC0) != 0x80) {
-            ++i;
-            return -1;
-        }
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return -1;
-    }
-    i += extra + 1;
-    return static_cast<long>(cp);
-}
-
-int encodeUtf8(char32_t cp, char out[4]) {
-    if (cp < 0x80) {
-        out[0] = static_cast<char>(cp);
-        return 1;
-    }
-    if (cp < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (cp >> 6));
-        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 2;
-    }
-    if (cp < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (cp >> 12));
-        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (cp >> 18));
-    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 4;
-}
 
 wchar_t foldCase(wchar_t c) { return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), uiplatform::utf8Locale())); }
 
@@ -105,9 +36,9 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
     // -1 converts through the terminator, which counts in the result.
     int n = cbMultiByte == -1 ? static_cast<int>(std::char_traits<char>::length(lpMultiByteStr)) + 1 : cbMultiByte;
     int written = 0;
-    int i = 0;
-    while (i < n) {
-        long cp = decodeUtf8(src, n, i);
+    size_t i = 0;
+    while (i < static_cast<size_t>(n)) {
+        long cp = uiplatform::DecodeUtf8(src, static_cast<size_t>(n), i);
         if (cp < 0) {
             if (dwFlags & MB_ERR_INVALID_CHARS) {
                 SetLastError(ERROR_NO_UNICODE_TRANSLATION);
@@ -164,7 +95,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
             cp = kReplacement;
         }
         char bytes[4];
-        int len = encodeUtf8(cp, bytes);
+        int len = uiplatform::EncodeUtf8(cp, bytes);
         if (cbMultiByte != 0) {
             if (written + len > cbMultiByte) {
                 SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -1,5 +1,6 @@
 #include "ui/platform/host.h"
 #include "ui/platform/kernel/internal.h"
+#include "ui/platform/base/utf8.h"
 
 #include <atomic>
 #include <cerrno>
@@ -19,78 +20,11 @@ namespace uiplatform::kernel {
 
 // ---- strings ----
 
-std::string toUtf8(const std::wstring& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (wchar_t wc : s) {
-        auto c = static_cast<uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+std::string toUtf8(const std::wstring& s) { return uiplatform::Utf8FromWide(s); }
 
-std::string toUtf8(const wchar_t* s) {
-    return s ? toUtf8(std::wstring(s)) : std::string();
-}
+std::string toUtf8(const wchar_t* s) { return s ? uiplatform::Utf8FromWide(s, wcslen(s)) : std::string(); }
 
-std::wstring fromUtf8(const std::string& s) {
-    std::wstring out;
-    out.reserve(s.size());
-    size_t i = 0;
-    const size_t n = s.size();
-    while (i < n) {
-        auto b = static_cast<unsigned char>(s[i]);
-        uint32_t c = 0;
-        int extra = 0;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            c = b & 0x1F;
-            extra = 1;
-        } else if ((b & 0xF0) == 0xE0) {
-            c = b & 0x0F;
-            extra = 2;
-        } else if ((b & 0xF8) == 0xF0) {
-            c = b & 0x07;
-            extra = 3;
-        } else {
-            out += L'\xFFFD';
-            ++i;
-            continue;
-        }
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            if (i + k >= n || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        }
-        if (!ok) {
-            out += L'\xFFFD';
-            ++i;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return out;
-}
+std::wstring fromUtf8(const std::string& s) { return uiplatform::WideFromUtf8(s); }
 
 std::wstring upperCase(const std::wstring& s) {
     std::wstring out(s);

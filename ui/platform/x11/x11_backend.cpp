@@ -1,6 +1,7 @@
 // The X11 display backend: Xlib windows, XShape shapes, an ARGB visual for layered
 // windows, EWMH hints. The only code that includes Xlib.
 #include "ui/platform/window/backend.h"
+#include "ui/platform/base/utf8.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -509,24 +510,7 @@ private:
     }
 
     void SetTitleLocked(Surface& s, const std::wstring& title) {
-        std::string utf8;
-        for (wchar_t c : title) {
-            uint32_t cp = static_cast<uint32_t>(c);
-            if (cp < 0x80) utf8.push_back(static_cast<char>(cp));
-            else if (cp < 0x800) {
-                utf8.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-                utf8.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else if (cp < 0x10000) {
-                utf8.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-                utf8.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                utf8.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else if (cp < 0x110000) {
-                utf8.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-                utf8.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-                utf8.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                utf8.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            }
-        }
+        const std::string utf8 = Utf8FromWide(title);
         XChangeProperty(dpy_, s.window, atoms_[kNetName], atoms_[kUtf8], 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
         XStoreName(dpy_, s.window, utf8.c_str());
