@@ -281,26 +281,26 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
 
 namespace uiplatform::wm {
 
+// The window's children at this moment, taken under the lock so that window procedures
+// may run (and destroy windows) while the caller walks them; false when the window is gone.
+static bool SnapshotChildren(HWND hwnd, std::vector<HWND>& children) {
+    Lock lock(M().mutex);
+    Window* w = Find(hwnd);
+    if (!w) return false;
+    children = w->children;
+    return true;
+}
+
 static void SendDestroy(HWND hwnd) {
     Call(hwnd, WM_DESTROY, 0, 0);
     std::vector<HWND> children;
-    {
-        Lock lock(M().mutex);
-        Window* w = Find(hwnd);
-        if (!w) return;
-        children = w->children;
-    }
+    if (!SnapshotChildren(hwnd, children)) return;
     for (HWND c : children) SendDestroy(c);
 }
 
 static void FreeWindow(HWND hwnd) {
     std::vector<HWND> children;
-    {
-        Lock lock(M().mutex);
-        Window* w = Find(hwnd);
-        if (!w) return;
-        children = w->children;
-    }
+    if (!SnapshotChildren(hwnd, children)) return;
     for (HWND c : children) FreeWindow(c);
     Call(hwnd, WM_NCDESTROY, 0, 0);
     Lock lock(M().mutex);
